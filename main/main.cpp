@@ -1,0 +1,116 @@
+// Lattice Bloom: opens the full-screen window, loads everything, then plays the
+// show in step with its music until Escape or until the clock passes 130 s.
+
+#include "Gl.h"
+#include "MyDemo.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const double kShowLength = 130.0;  // seconds; the last scene ends at 128
+
+bool fileExists(const std::string& path) {
+  FILE* f = std::fopen(path.c_str(), "rb");
+  if (f == nullptr) return false;
+  std::fclose(f);
+  return true;
+}
+
+// Every asset path is relative ("data/..."). A viewer who starts the show from a
+// file manager gets some other working directory, so fall back to the data set
+// beside the executable.
+bool findDataSet() {
+  if (fileExists("data/config.txt")) return true;
+  char* base = SDL_GetBasePath();
+  if (base != nullptr) {
+    const std::string dir(base);
+    SDL_free(base);
+    if (fileExists(dir + "data/config.txt") && chdir(dir.c_str()) == 0) return true;
+  }
+  std::fprintf(stderr,
+               "lattice-bloom: cannot find the data set: no data/config.txt in the working directory "
+               "or beside the executable\n");
+  return false;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  (void)argc;
+  (void)argv;
+  if (!findDataSet()) return 1;
+
+  SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO);
+  SDL_Window* window = SDL_CreateWindow("Lattice Bloom", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 0, 0,
+                                        SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_OPENGL);
+  if (window == nullptr) {
+    std::fprintf(stderr, "lattice-bloom: cannot open a full-screen OpenGL window: %s\n", SDL_GetError());
+    SDL_Quit();
+    return 1;
+  }
+  SDL_ShowCursor(SDL_DISABLE);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  if (SDL_GL_CreateContext(window) == nullptr) {
+    std::fprintf(stderr, "lattice-bloom: cannot create an OpenGL 4.1 core-profile context: %s\n",
+                 SDL_GetError());
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    return 1;
+  }
+  glewExperimental = GL_TRUE;
+  const GLenum glewStatus = glewInit();
+  // Under Wayland/EGL GLEW reports a missing GLX display, but the entry points
+  // it needs are loaded all the same.
+#ifdef GLEW_ERROR_NO_GLX_DISPLAY
+  const bool glewUsable = glewStatus == GLEW_OK || glewStatus == GLEW_ERROR_NO_GLX_DISPLAY;
+#else
+  const bool glewUsable = glewStatus == GLEW_OK;
+#endif
+  if (!glewUsable) {
+    std::fprintf(stderr, "lattice-bloom: cannot load the OpenGL 4.1 entry points: %s\n",
+                 reinterpret_cast<const char*>(glewGetErrorString(glewStatus)));
+    SDL_DestroyWindow(window);
+    SDL_Quit();
+    return 1;
+  }
+  glGetError();  // glewInit may leave GL_INVALID_ENUM behind in a core context
+
+  Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048);
+  Mix_Music* music = Mix_LoadMUS("data/music.mp3");
+
+  int width = 0;
+  int height = 0;
+  SDL_GetWindowSize(window, &width, &height);
+  lb_engine::Demo* demo = new MyDemo(width, height);
+  demo->init();
+
+  Mix_PlayMusic(music, 1);
+  const Uint32 start = SDL_GetTicks();
+
+  int quit = 0;
+  SDL_Event event;
+  while (quit == 0) {
+    while (SDL_PollEvent(&event) != 0) {
+      if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) quit = 1;
+    }
+    const double t = (static_cast<double>(SDL_GetTicks()) - static_cast<double>(start)) / 1000.0;
+    if (t > kShowLength) quit = 1;
+    demo->show(t);
+    SDL_GL_SwapWindow(window);
+  }
+
+  SDL_ShowCursor(SDL_ENABLE);
+  SDL_DestroyWindow(window);
+  Mix_FreeMusic(music);
+  Mix_Quit();
+  SDL_Quit();
+  return 0;
+}
