@@ -18,6 +18,7 @@ class Config {
   std::unordered_map<std::string, std::string> files;
   std::unordered_map<std::string, Mesh3D*> models;
   std::string music;
+  std::string path;  // the catalogue file, named in messages
 
   explicit Config(const char* path);
 

@@ -14,7 +14,7 @@ class Mesh3D {
   std::vector<float> positionsRead;
   std::vector<float> texCoordsRead;
   std::vector<float> normalsRead;
-  std::vector<MeshIndex*> faces;
+  std::vector<MeshIndex*> faces;  // point into faceRecords
   float* positionArray = nullptr;
   float* normalArray = nullptr;
   float* texCoordArray = nullptr;
@@ -24,11 +24,16 @@ class Mesh3D {
   bool hasTexCoords = false;
   unsigned int vertexArray = 0;
   unsigned int buffers[4] = {0, 0, 0, 0};
+  std::vector<MeshIndex> faceRecords;  // the faces, stored together rather than one allocation each
 
   explicit Mesh3D(const char* path);
   ~Mesh3D();
+  Mesh3D(const Mesh3D&) = delete;
+  Mesh3D& operator=(const Mesh3D&) = delete;
 
   void draw();
+  // A missing file gives an empty mesh without a message; a face naming a record
+  // the file lacks ends the program (exit status 1) with "path:line:" on stderr.
   void loadOBJ(const char* path);
   void buildMesh();
   void createOpenGLBinding();

@@ -1,0 +1,262 @@
+#include "ImageDecoder.h"
+
+#include "Gl.h"
+
+#include <png.h>
+#include <turbojpeg.h>
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstring>
+
+namespace lb_engine {
+
+namespace {
+
+bool dimensionsAcceptable(long long width, long long height, std::string* error) {
+  if (width <= 0 || height <= 0 || width > kMaxImageDimension || height > kMaxImageDimension) {
+    *error = "image size " + std::to_string(width) + "x" + std::to_string(height) +
+             " is outside 1.." + std::to_string(kMaxImageDimension);
+    return false;
+  }
+  return true;
+}
+
+// ---- PNG -------------------------------------------------------------------
+
+// Deflate cannot expand one compressed byte into more than 1032 bytes, so image
+// data larger than that multiple of the file can only come from a lying header.
+constexpr unsigned long long kMaxDeflateRatio = 1032;
+
+struct PngDecodeState {
+  const unsigned char* data = nullptr;
+  size_t size = 0;
+  size_t offset = 0;
+  char message[200] = {0};
+  png_structp png = nullptr;
+  png_infop info = nullptr;
+  DecodedImage* image = nullptr;
+  std::vector<png_bytep> rows;
+};
+
+void pngReadFromMemory(png_structp png, png_bytep out, png_size_t length) {
+  auto* state = static_cast<PngDecodeState*>(png_get_io_ptr(png));
+  if (length > state->size - state->offset) png_error(png, "file is truncated");
+  std::memcpy(out, state->data + state->offset, length);
+  state->offset += length;
+}
+
+// libpng must not return from its error callback; the jump lands in runPngDecode.
+[[noreturn]] void pngErrorToMessage(png_structp png, png_const_charp message) {
+  auto* state = static_cast<PngDecodeState*>(png_get_error_ptr(png));
+  std::snprintf(state->message, sizeof(state->message), "%s", message);
+  png_longjmp(png, 1);
+}
+
+void pngIgnoreWarning(png_structp, png_const_charp) {}
+
+// A libpng error longjmps back here, so this frame holds no object with a
+// destructor and everything it fills lives in `state`.
+bool runPngDecode(PngDecodeState* state) {
+  if (setjmp(png_jmpbuf(state->png))) return false;
+  png_structp png = state->png;
+  png_infop info = state->info;
+  png_set_read_fn(png, state, pngReadFromMemory);
+  png_set_user_limits(png, kMaxImageDimension, kMaxImageDimension);
+  png_read_info(png, info);
+
+  const png_uint_32 width = png_get_image_width(png, info);
+  const png_uint_32 height = png_get_image_height(png, info);
+  const unsigned long long fileRowBytes = png_get_rowbytes(png, info);
+  // One filter byte per row on top of the packed samples.
+  if ((fileRowBytes + 1) * height > kMaxDeflateRatio * state->size) {
+    std::snprintf(state->message, sizeof(state->message),
+                  "%ux%u image needs more data than the file can hold", static_cast<unsigned>(width),
+                  static_cast<unsigned>(height));
+    return false;
+  }
+
+  // Everything becomes 8-bit grey, RGB or RGBA; grey with alpha becomes RGBA so
+  // that the upload format is one the core profile accepts.
+  const int colorType = png_get_color_type(png, info);
+  const int bitDepth = png_get_bit_depth(png, info);
+  if (colorType == PNG_COLOR_TYPE_PALETTE) {
+    png_set_palette_to_rgb(png);
+    if (png_get_valid(png, info, PNG_INFO_tRNS)) png_set_tRNS_to_alpha(png);
+  }
+  if (colorType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
+  if (bitDepth == 16) png_set_strip_16(png);
+  if (colorType == PNG_COLOR_TYPE_GRAY_ALPHA) png_set_gray_to_rgb(png);
+  png_set_interlace_handling(png);
+  png_read_update_info(png, info);
+
+  const int channels = png_get_channels(png, info);
+  const size_t rowBytes = png_get_rowbytes(png, info);
+  if (channels < 1 || channels > 4 || rowBytes != static_cast<size_t>(width) * channels) {
+    std::snprintf(state->message, sizeof(state->message), "unexpected PNG layout (%d channels)", channels);
+    return false;
+  }
+  DecodedImage* image = state->image;
+  image->pixels.resize(rowBytes * height);
+  state->rows.resize(height);
+  // The file's top row goes to the end of the buffer: bottom row first.
+  for (png_uint_32 i = 0; i < height; ++i) state->rows[height - 1 - i] = image->pixels.data() + i * rowBytes;
+  png_read_image(png, state->rows.data());
+
+  image->width = static_cast<int>(width);
+  image->height = static_cast<int>(height);
+  image->channels = channels;
+  image->format = channels == 4 ? GL_RGBA : channels == 3 ? GL_RGB : GL_RED;
+  return true;
+}
+
+// ---- TGA -------------------------------------------------------------------
+
+constexpr size_t kTgaHeaderSize = 18;
+constexpr int kTgaTrueColor = 2;
+constexpr int kTgaGrey = 3;
+constexpr unsigned char kTgaTopOrigin = 0x20;  // image descriptor bit 5
+
+int readInt16(const unsigned char* bytes) {
+  return static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
+}
+
+}  // namespace
+
+bool decodeJPEG(const unsigned char* data, size_t size, DecodedImage* image, std::string* error) {
+  *image = DecodedImage();
+  if (size == 0) {
+    *error = "empty file";
+    return false;
+  }
+  tjhandle handle = tjInitDecompress();
+  if (handle == nullptr) {
+    *error = std::string("TurboJPEG initialisation failed: ") + tjGetErrorStr2(nullptr);
+    return false;
+  }
+  int width = 0, height = 0, subsampling = 0, colorspace = 0;
+  bool ok = true;
+  if (tjDecompressHeader3(handle, data, static_cast<unsigned long>(size), &width, &height, &subsampling,
+                          &colorspace) != 0) {
+    *error = std::string("not a readable JPEG: ") + tjGetErrorStr2(handle);
+    ok = false;
+  } else if (!dimensionsAcceptable(width, height, error)) {
+    ok = false;
+  } else {
+    image->pixels.resize(static_cast<size_t>(width) * height * 3);
+    // Any warning (truncated or corrupt entropy data) counts as failure too: the
+    // picture would be partly invented.
+    if (tjDecompress2(handle, data, static_cast<unsigned long>(size), image->pixels.data(), width, 0, height,
+                      TJPF_RGB, TJFLAG_BOTTOMUP) != 0) {
+      *error = std::string("corrupt JPEG data: ") + tjGetErrorStr2(handle);
+      ok = false;
+    }
+  }
+  tjDestroy(handle);
+  if (!ok) {
+    *image = DecodedImage();
+    return false;
+  }
+  image->width = width;
+  image->height = height;
+  image->channels = 3;
+  image->format = GL_RGB;
+  return true;
+}
+
+bool decodePNG(const unsigned char* data, size_t size, DecodedImage* image, std::string* error) {
+  *image = DecodedImage();
+  if (size < 8 || png_sig_cmp(data, 0, 8) != 0) {
+    *error = "not a PNG file";
+    return false;
+  }
+  PngDecodeState state;
+  state.data = data;
+  state.size = size;
+  state.image = image;
+  state.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &state, pngErrorToMessage, pngIgnoreWarning);
+  if (state.png == nullptr) {
+    *error = "libpng initialisation failed";
+    return false;
+  }
+  state.info = png_create_info_struct(state.png);
+  const bool ok = state.info != nullptr && runPngDecode(&state);
+  png_destroy_read_struct(&state.png, state.info != nullptr ? &state.info : nullptr, nullptr);
+  if (!ok) {
+    *error = state.message[0] != '\0' ? std::string("corrupt PNG: ") + state.message : "corrupt PNG";
+    *image = DecodedImage();
+  }
+  return ok;
+}
+
+bool decodeTGA(const unsigned char* data, size_t size, DecodedImage* image, std::string* error) {
+  *image = DecodedImage();
+  if (size < kTgaHeaderSize) {
+    *error = "shorter than the 18-byte TGA header";
+    return false;
+  }
+  const size_t idLength = data[0];
+  const int colorMapType = data[1];
+  const int imageType = data[2];
+  const size_t colorMapLength = static_cast<size_t>(data[5] | (data[6] << 8));
+  const size_t colorMapEntryBytes = (static_cast<size_t>(data[7]) + 7) / 8;
+  const int width = readInt16(data + 12);
+  const int height = readInt16(data + 14);
+  const int depth = data[16];
+  const unsigned char descriptor = data[17];
+
+  if (imageType != kTgaTrueColor && imageType != kTgaGrey) {
+    *error = "TGA image type " + std::to_string(imageType) +
+             " is not read (only uncompressed true-colour or grey)";
+    return false;
+  }
+  if (depth != 8 && depth != 24 && depth != 32) {
+    *error = "TGA pixel depth " + std::to_string(depth) + " is not read (only 8, 24 or 32 bits)";
+    return false;
+  }
+  if (!dimensionsAcceptable(width, height, error)) return false;
+  const int channels = depth / 8;
+  // The ID field and any colour map (unused by true-colour data) precede the pixels.
+  const size_t offset = kTgaHeaderSize + idLength + (colorMapType != 0 ? colorMapLength * colorMapEntryBytes : 0);
+  const size_t rowBytes = static_cast<size_t>(width) * channels;
+  const size_t needed = rowBytes * height;
+  if (offset > size || needed > size - offset) {
+    *error = "TGA pixel data is truncated (" + std::to_string(width) + "x" + std::to_string(height) + "x" +
+             std::to_string(channels) + " bytes expected)";
+    return false;
+  }
+  image->pixels.resize(needed);
+  const unsigned char* pixels = data + offset;
+  if ((descriptor & kTgaTopOrigin) != 0) {
+    // Stored top row first: reverse so the buffer is bottom row first like the others.
+    for (int row = 0; row < height; ++row) {
+      std::memcpy(image->pixels.data() + static_cast<size_t>(height - 1 - row) * rowBytes,
+                  pixels + static_cast<size_t>(row) * rowBytes, rowBytes);
+    }
+  } else {
+    std::memcpy(image->pixels.data(), pixels, needed);
+  }
+  image->width = width;
+  image->height = height;
+  image->channels = channels;
+  image->format = channels == 1 ? GL_RED : channels == 3 ? GL_BGR : GL_BGRA;
+  return true;
+}
+
+bool readFileBytes(const char* path, std::vector<unsigned char>* bytes) {
+  bytes->clear();
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  long length = -1;
+  if (std::fseek(file, 0, SEEK_END) == 0) length = std::ftell(file);
+  bool ok = length >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
+  if (ok) {
+    bytes->resize(static_cast<size_t>(length));
+    ok = std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
+  }
+  std::fclose(file);
+  if (!ok) bytes->clear();
+  return ok;
+}
+
+}  // namespace lb_engine

@@ -1,0 +1,34 @@
+#pragma once
+// Decoding of JPEG, PNG and uncompressed TGA file bytes into a pixel buffer ready
+// for glTexImage2D, apart from any GL context so that it can be tested and fuzzed
+// on its own. Every decoder hands back rows bottom row first, tightly packed, and
+// never reads or writes outside the given bytes or its own buffers.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace lb_engine {
+
+// Largest width or height accepted from any image header; larger values are
+// rejected before anything is allocated.
+constexpr int kMaxImageDimension = 16384;
+
+struct DecodedImage {
+  int width = 0;
+  int height = 0;
+  int channels = 0;         // bytes per pixel in `pixels`
+  unsigned int format = 0;  // GL pixel format of `pixels`: GL_RGB, GL_RGBA, GL_BGR, GL_BGRA or GL_RED
+  std::vector<unsigned char> pixels;  // width * height * channels bytes, bottom row first
+};
+
+// Each returns true with `image` filled, or false with `error` saying what is
+// wrong (and `image` left empty).
+bool decodeJPEG(const unsigned char* data, size_t size, DecodedImage* image, std::string* error);
+bool decodePNG(const unsigned char* data, size_t size, DecodedImage* image, std::string* error);
+bool decodeTGA(const unsigned char* data, size_t size, DecodedImage* image, std::string* error);
+
+// Reads a whole file in binary mode. False if it cannot be opened or read.
+bool readFileBytes(const char* path, std::vector<unsigned char>* bytes);
+
+}  // namespace lb_engine

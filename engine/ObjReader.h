@@ -1,0 +1,41 @@
+#pragma once
+// The Wavefront OBJ subset that meshes are read from, parsed from bytes in memory
+// so that it runs without a GL context.
+//
+// Lines are read as into a 200-character buffer: at most 199 characters of a line
+// are seen, and a line of 200 or more characters is taken cut to 199 and ends the
+// reading. A line is classified by its first two characters: "v " position (3
+// numbers), "vt" texture coordinate (2, a third is ignored), "vn" normal (3),
+// "f " face (the first three corners of v, v/t, v/t/n or v//n); every other line
+// is ignored. Tokens are separated by spaces. Numbers convert as atof and atoi do.
+
+#include "MeshIndex.h"
+
+#include <cstddef>
+#include <cstdio>
+#include <vector>
+
+namespace lb_engine {
+
+// Buffer size of the line reader, terminator included.
+constexpr int kObjLineBuffer = 200;
+
+struct ObjData {
+  std::vector<float> positions;  // 3 per v record
+  std::vector<float> texCoords;  // 2 per vt record
+  std::vector<float> normals;    // 3 per vn record
+  std::vector<MeshIndex> faces;  // one per accepted f record
+  std::vector<int> faceLines;    // the line number of each face
+  bool hasNormals = false;
+  bool hasTexCoords = false;
+};
+
+// Parses `size` bytes into `out`. Records with too few numbers, faces with fewer
+// than three corners and non-numeric tokens are skipped, each with a
+// "path:line: what" line on `messages` (null: silent). Returns false (the load is
+// fatal) when a face names a position, texture coordinate or normal that the file
+// does not have; the reason is printed the same way. Indices left out by a corner
+// (0) are allowed and read as zero data.
+bool parseOBJ(const char* data, size_t size, const char* path, ObjData* out, std::FILE* messages);
+
+}  // namespace lb_engine
