@@ -1,0 +1,65 @@
+#include "HeadlessContext.h"
+
+#include "Gl.h"
+
+#include <SDL.h>
+
+namespace lb_render {
+
+HeadlessContext::~HeadlessContext() {
+  if (context_ != nullptr) SDL_GL_DeleteContext(context_);
+  if (window_ != nullptr) SDL_DestroyWindow(window_);
+  if (sdlStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+}
+
+bool HeadlessContext::create(int width, int height, std::string* error) {
+  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+    *error = std::string("cannot start SDL video (is there a display? try xvfb-run): ") + SDL_GetError();
+    return false;
+  }
+  sdlStarted_ = true;
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+  SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  window_ = SDL_CreateWindow("lattice-bloom-render", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
+                             height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  if (window_ == nullptr) {
+    *error = std::string("cannot open a hidden OpenGL window: ") + SDL_GetError();
+    return false;
+  }
+  context_ = SDL_GL_CreateContext(window_);
+  if (context_ == nullptr) {
+    *error = std::string("cannot create an OpenGL 4.1 core-profile context: ") + SDL_GetError();
+    return false;
+  }
+  glewExperimental = GL_TRUE;
+  const GLenum status = glewInit();
+  // Under Wayland/EGL GLEW reports a missing GLX display, but the entry points
+  // it needs are loaded all the same.
+#ifdef GLEW_ERROR_NO_GLX_DISPLAY
+  const bool usable = status == GLEW_OK || status == GLEW_ERROR_NO_GLX_DISPLAY;
+#else
+  const bool usable = status == GLEW_OK;
+#endif
+  if (!usable) {
+    *error = std::string("cannot load the OpenGL entry points: ") +
+             reinterpret_cast<const char*>(glewGetErrorString(status));
+    return false;
+  }
+  glGetError();  // glewInit may leave GL_INVALID_ENUM behind in a core context
+
+  int drawableWidth = 0;
+  int drawableHeight = 0;
+  SDL_GL_GetDrawableSize(window_, &drawableWidth, &drawableHeight);
+  if (drawableWidth != width || drawableHeight != height) {
+    *error = "the window's drawable is " + std::to_string(drawableWidth) + "x" + std::to_string(drawableHeight) +
+             ", not the requested " + std::to_string(width) + "x" + std::to_string(height);
+    return false;
+  }
+  glViewport(0, 0, width, height);
+  return true;
+}
+
+}  // namespace lb_render

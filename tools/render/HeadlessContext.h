@@ -1,0 +1,28 @@
+#pragma once
+// A hidden SDL window of a given size with a current OpenGL 4.1 core-profile
+// context and GLEW's entry points loaded: the show's context, without showing it.
+
+#include <string>
+
+struct SDL_Window;
+
+namespace lb_render {
+
+class HeadlessContext {
+ public:
+  HeadlessContext() = default;
+  HeadlessContext(const HeadlessContext&) = delete;
+  HeadlessContext& operator=(const HeadlessContext&) = delete;
+  ~HeadlessContext();
+
+  // Returns false with a message in *error when the window or context cannot
+  // be made, or when the drawable does not come out at the requested size.
+  bool create(int width, int height, std::string* error);
+
+ private:
+  SDL_Window* window_ = nullptr;
+  void* context_ = nullptr;
+  bool sdlStarted_ = false;
+};
+
+}  // namespace lb_render
