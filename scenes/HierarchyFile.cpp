@@ -80,6 +80,11 @@ Hierarchy3D* parsehierfile(std::string path, Mesh3D* mesh) {
     }
     if (isBlank(line)) continue;
     const int depth = indentcount(line);
+    if (depthPath.empty() && depth > 0) {
+      fprintf(stderr, "%s:%d: indented %d spaces, but the first node must be a root at depth 0\n",
+              path.c_str(), lineNumber, depth);
+      exit(EXIT_FAILURE);
+    }
     if (depth > static_cast<int>(depthPath.size())) {
       fprintf(stderr,
               "%s:%d: indented %d spaces, but the node above is at depth %d "
