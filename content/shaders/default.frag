@@ -1,0 +1,28 @@
+#version 410 core
+// Lit, textured surfaces: a soft key light and a cool fill in the mesh's frame,
+// bright texels glowing by themselves, and a night-blue fog with distance.
+
+in vec3 vPosition;
+in vec3 vNormal;
+in vec2 vUv;
+in float vDistance;
+
+uniform sampler2D img;
+
+layout(location = 0) out vec4 fragColor;
+
+void main() {
+  vec3 tex = texture(img, vUv).rgb;
+  vec3 n = normalize(vNormal + vec3(1e-6));
+  vec3 key = normalize(vec3(0.45, 0.8, 0.4));
+  // Wrapped diffuse keeps surfaces that face away from the key readable.
+  float diffuse = clamp(dot(n, key) * 0.6 + 0.4, 0.0, 1.0);
+  float fill = 0.5 + 0.5 * n.y;
+  vec3 light = vec3(1.0, 0.95, 0.88) * diffuse * 0.85 + vec3(0.25, 0.35, 0.55) * fill * 0.35;
+  float lum = dot(tex, vec3(0.299, 0.587, 0.114));
+  float glow = smoothstep(0.55, 0.95, lum);
+  vec3 color = tex * light + tex * glow * 0.9;
+  float fog = exp(-max(vDistance, 0.0) * 0.011);
+  color = mix(vec3(0.01, 0.015, 0.04), color, fog);
+  fragColor = vec4(color, 1.0);
+}

@@ -1,0 +1,286 @@
+#include "DataSet.h"
+
+#include "Geometry.h"
+#include "Robot.h"
+#include "Textures.h"
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace lb_datagen {
+
+namespace {
+
+// Title letters use the upper three quarters of the "background" picture for
+// their faces and its dark lower quarter for their sides.
+BlockTextStyle letterStyle(double cell, double depth) {
+  BlockTextStyle s;
+  s.cell = cell;
+  s.depth = depth;
+  s.u0 = 0.02;
+  s.u1 = 0.98;
+  s.v0 = 0.27;
+  s.v1 = 0.99;
+  s.uRim = 0.5;
+  s.vRim = 0.1;
+  return s;
+}
+
+// Text frame of the opening scenes: reading along +x, up along -z, facing +y.
+Frame titleFrame(double x, double z) {
+  Frame f;
+  f.origin = Vec3(x, 0, z);
+  f.right = Vec3(1, 0, 0);
+  f.up = Vec3(0, 0, -1);
+  f.front = Vec3(0, 1, 0);
+  return f;
+}
+
+bool writeFile(const std::string& path, const std::string& bytes, std::string* error) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  if (out) out.close();
+  if (!out) {
+    *error = path + ": cannot write";
+    return false;
+  }
+  return true;
+}
+
+bool readFile(const std::string& path, std::string* bytes, std::string* error) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    *error = path + ": cannot read";
+    return false;
+  }
+  std::ostringstream s;
+  s << in.rdbuf();
+  *bytes = s.str();
+  return true;
+}
+
+}  // namespace
+
+MeshBuilder makeTitleMesh(const Font& font) {
+  MeshBuilder m;
+  const Coverage text = font.render("Quasar Fern", 44, 1);
+  int w, h;
+  coveredSize(text, &w, &h);
+  const double width = 11.4;  // fits the +-7.5 visible at the title's distance
+  blockText(&m, text, titleFrame(0, 0), letterStyle(width / w, 0.55));
+  return m;
+}
+
+MeshBuilder makeCreatorsMesh(const Font& font, const std::vector<Credit>& credits) {
+  MeshBuilder m;
+  for (size_t i = 0; i < credits.size() && i < 3; ++i) {
+    const double x = kCreditStops[i];
+    // Role in small letters, handle below it in large ones; both centred on the
+    // stop position and kept under the title (the title reaches z = +1.1).
+    const Coverage role = font.render(credits[i].role, 24, 1);
+    const Coverage handle = font.render(credits[i].handle, 36, 1);
+    int rw, rh, hw, hh;
+    coveredSize(role, &rw, &rh);
+    coveredSize(handle, &hw, &hh);
+    const double roleCell = 0.5 / 17.0;   // caps about 0.5 units high
+    const double handleCell = 0.95 / 26.0;  // caps about 0.95 units high
+    double hc = handleCell;
+    if (hw * hc > 11.0) hc = 11.0 / hw;  // keep each block narrower than the screen
+    BlockTextStyle rs = letterStyle(roleCell, 0.3);
+    blockText(&m, role, titleFrame(x, 2.05), rs);
+    blockText(&m, handle, titleFrame(x, 2.05 + 0.5 * rh * roleCell + 0.35 + 0.5 * hh * hc),
+              letterStyle(hc, 0.4));
+  }
+  return m;
+}
+
+MeshBuilder makeGroupsMesh(const Font& font, const std::vector<std::string>& names) {
+  MeshBuilder m = makeShaft();
+  // Text frame for plates seen from above by the falling camera: screen right
+  // is world +z and screen up world +x, so letters read along +z, their up is
+  // +x and they face +y.
+  BlockTextStyle style;
+  style.u0 = 0.52;
+  style.u1 = 0.98;
+  style.v0 = 0.52;
+  style.v1 = 0.98;
+  style.uRim = 0.75;
+  style.vRim = 0.25;
+  const double eyeStart = 200;
+  for (size_t k = 0; k < names.size(); ++k) {
+    const double h = 192.0 - 12.0 * static_cast<double>(k);
+    const double depth = eyeStart - h;  // below the camera's starting point
+    const double capHeight = 0.6 + 0.05 * depth;
+    const Coverage text = font.render(names[k], 32, 1);
+    int w, hpx;
+    coveredSize(text, &w, &hpx);
+    const double cell = capHeight / 23.0;
+    const double halfLen = 0.5 * w * cell + 0.6 * capHeight;   // plate half-size along z
+    const double halfWid = 0.5 * hpx * cell + 0.5 * capHeight;  // along x
+    const double side = k % 2 == 0 ? 1.0 : -1.0;
+    // Keep clear of the glass tube (radius 4) and the cubes inside it.
+    const double xc = side * (kGlassRadius + 1.0 + halfWid + 0.1 * depth);
+    double zc = (static_cast<double>((k / 2) % 3) - 1.0) * 0.28 * depth;
+    const double wall = shaftRadius(h) - 1.0;
+    const double xFar = std::fabs(xc) + halfWid;
+    const double zRoom = std::sqrt(std::max(0.0, wall * wall - xFar * xFar)) - halfLen;
+    zc = std::max(-zRoom, std::min(zRoom, zc));
+    const double plateHalfThick = 0.08 * capHeight + 0.05;
+    // Plate (dark with a teal border) and a beam to the wall behind it.
+    m.box(Vec3(xc, h - plateHalfThick, zc), Vec3(halfWid, 0, 0), Vec3(0, plateHalfThick, 0),
+          Vec3(0, 0, halfLen), 0.5, 0.0, 1.0, 0.5);
+    const double beamStart = std::fabs(xc) + halfWid, beamEnd = shaftRadius(h) + 1.0;
+    if (beamEnd > beamStart) {
+      const double bx = side * 0.5 * (beamStart + beamEnd);
+      m.box(Vec3(bx, h - 2.5 * plateHalfThick, zc), Vec3(0.5 * (beamEnd - beamStart), 0, 0),
+            Vec3(0, plateHalfThick, 0), Vec3(0, 0, 0.15 * halfLen), 0.52, 0.02, 0.54, 0.04);
+    }
+    Frame f;
+    style.cell = cell;
+    style.depth = 0.25 * capHeight;
+    f.origin = Vec3(xc, h + 0.5 * style.depth, zc);
+    f.right = Vec3(0, 0, 1);
+    f.up = Vec3(1, 0, 0);
+    f.front = Vec3(0, 1, 0);
+    blockText(&m, text, f, style);
+  }
+  return m;
+}
+
+bool readLines(const std::string& path, std::vector<std::string>* lines, std::string* error) {
+  std::string text;
+  if (!readFile(path, &text, error)) return false;
+  lines->clear();
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    if (line.empty() || line[0] == '#') continue;
+    lines->push_back(line);
+  }
+  return true;
+}
+
+std::string catalogueText() {
+  return "Shader gloom data/gloom.frag data/mesh.vert\n"
+         "Shader postgloom data/postgloom.frag data/quad.vert\n"
+         "Shader default data/default.frag data/mesh.vert\n"
+         "Shader dof data/dof.frag data/quad.vert\n"
+         "Shader postprocessing data/postprocessing.frag data/quad.vert\n"
+         "Shader glass data/glass.frag data/mesh.vert\n"
+         "Shader hemisphere data/hemisphere.frag data/hemisphere.vert\n"
+         "Shader layer data/layer.frag data/quad.vert\n"
+         "Texture background data/background.png\n"
+         "Texture cube data/cube.png\n"
+         "Texture circuit data/circuit.jpg\n"
+         "Texture sinkhole data/sinkhole.jpg\n"
+         "Texture groups data/groups.jpg\n"
+         "Texture glasstube data/glasstube.png\n"
+         "Texture robotfloor data/robotfloor.jpg\n"
+         "Texture robottunel data/robottunel.jpg\n"
+         "Texture title data/title.png\n"
+         "Mesh creators data/creators.obj\n"
+         "Mesh cube data/cube.obj\n"
+         "Mesh groups data/groups.obj\n"
+         "Mesh glasstube data/glasstube.obj\n"
+         "Mesh robotfloor data/robotfloor.obj\n"
+         "Mesh robottunel data/robottunel.obj\n"
+         "Mesh cubel data/cubel.obj\n"
+         "File robothier data/robot.hier\n";
+}
+
+bool generateDataSet(const std::string& contentDir, const std::string& outDir, const std::string& fontPath,
+                     std::string* error) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  fs::create_directories(outDir, ec);
+  if (ec) {
+    *error = outDir + ": cannot create the folder: " + ec.message();
+    return false;
+  }
+  const std::string out = outDir + "/";
+  const Font font(fontPath);
+  if (!font.ok()) {
+    *error = font.error();
+    return false;
+  }
+
+  // Shaders: copied unchanged.
+  const char* shaders[] = {"mesh.vert",      "hemisphere.vert", "quad.vert",          "gloom.frag",
+                           "postgloom.frag", "default.frag",    "dof.frag",           "postprocessing.frag",
+                           "glass.frag",     "hemisphere.frag", "layer.frag"};
+  for (const char* name : shaders) {
+    std::string text;
+    if (!readFile(contentDir + "/shaders/" + name, &text, error)) return false;
+    if (!writeFile(out + name, text, error)) return false;
+  }
+
+  // Robot.
+  {
+    std::string text;
+    const std::string src = contentDir + "/robot/robot.parts";
+    if (!readFile(src, &text, error)) return false;
+    std::vector<RobotPart> parts;
+    if (!parseRobotParts(text, src, &parts, error)) return false;
+    if (!writeFile(out + "robot.hier", robotHierarchy(parts), error)) return false;
+  }
+
+  // Text.
+  std::vector<std::string> creditLines, names;
+  if (!readLines(contentDir + "/text/credits.txt", &creditLines, error)) return false;
+  if (!readLines(contentDir + "/text/greetings.txt", &names, error)) return false;
+  std::vector<Credit> credits;
+  for (const std::string& l : creditLines) {
+    const size_t bar = l.find('|');
+    if (bar == std::string::npos) {
+      *error = contentDir + "/text/credits.txt: expected 'role|handle' in: " + l;
+      return false;
+    }
+    credits.push_back({l.substr(0, bar), l.substr(bar + 1)});
+  }
+  if (credits.size() != 3) {
+    *error = contentDir + "/text/credits.txt: expected exactly three credit blocks";
+    return false;
+  }
+
+  // Meshes.
+  struct MeshFile {
+    const char* name;
+    MeshBuilder mesh;
+  };
+  const MeshFile meshes[] = {
+      {"demogroup.obj", makeTitleMesh(font)},
+      {"creators.obj", makeCreatorsMesh(font, credits)},
+      {"cube.obj", makeCube()},
+      {"cubel.obj", makeBevelledCube(0.06)},
+      {"tunnel.obj", makeTunnel()},
+      {"sinkhole.obj", makeSinkhole()},
+      {"groups.obj", makeGroupsMesh(font, names)},
+      {"glasstube.obj", makeGlassTube()},
+      {"robotfloor.obj", makeCorridorFloor()},
+      {"robottunel.obj", makeCorridorTunnel()},
+  };
+  for (const MeshFile& mf : meshes)
+    if (!writeFile(out + mf.name, mf.mesh.toObj(std::string("Lattice Bloom data set: ") + mf.name), error))
+      return false;
+
+  // Pictures: JPEG for the opaque tiling surfaces, PNG where alpha matters or
+  // edges must stay crisp.
+  if (!writeJpeg(makeCircuit(512), 90, out + "circuit.jpg", error)) return false;
+  if (!writeJpeg(makeSinkholeGround(512), 90, out + "sinkhole.jpg", error)) return false;
+  if (!writeJpeg(makeGroupsAtlas(1024), 90, out + "groups.jpg", error)) return false;
+  if (!writeJpeg(makeRobotFloor(512), 90, out + "robotfloor.jpg", error)) return false;
+  if (!writeJpeg(makeRobotWall(512), 90, out + "robottunel.jpg", error)) return false;
+  if (!writePng(makeCubeFace(256), false, out + "cube.png", error)) return false;
+  if (!writePng(makeLetterFace(512), false, out + "background.png", error)) return false;
+  if (!writePng(makeGlass(256), true, out + "glasstube.png", error)) return false;
+  if (!writePng(makeTitleCard(font, 1280, 720), true, out + "title.png", error)) return false;
+
+  // The catalogue last: its time stamp marks a complete data set.
+  return writeFile(out + "config.txt", catalogueText(), error);
+}
+
+}  // namespace lb_datagen

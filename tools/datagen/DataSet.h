@@ -1,0 +1,41 @@
+#pragma once
+// The whole data set: the text meshes, the catalogue and the writing of every
+// file into the output folder. Deterministic: the same inputs give the same bytes.
+
+#include "MeshBuilder.h"
+#include "Text.h"
+
+#include <string>
+#include <vector>
+
+namespace lb_datagen {
+
+// Where the scenes need the credit blocks to stop: the slide's offset at the
+// three moments its speed drops to zero.
+constexpr double kCreditStops[3] = {16.02, 48.07, 80.11};
+
+struct Credit {
+  std::string role, handle;
+};
+
+// Title mesh "Quasar Fern": reads along +x, letters' up along -z, faces +y,
+// centred on the origin.
+MeshBuilder makeTitleMesh(const Font& font);
+// Credit blocks centred at the stop positions, below the title (at positive z).
+MeshBuilder makeCreatorsMesh(const Font& font, const std::vector<Credit>& credits);
+// Shaft, name plates and lettering of the greetings scene, y up.
+MeshBuilder makeGroupsMesh(const Font& font, const std::vector<std::string>& names);
+
+// Reads non-empty, non-comment lines of a text file; false with a message if unreadable.
+bool readLines(const std::string& path, std::vector<std::string>* lines, std::string* error);
+
+// Writes everything into outDir (created if missing). contentDir holds the
+// hand-written sources (shaders/, robot/, text/). Returns false with a message
+// naming the file on the first failure. Never writes data/music.mp3.
+bool generateDataSet(const std::string& contentDir, const std::string& outDir, const std::string& fontPath,
+                     std::string* error);
+
+// The catalogue text, paths relative to the folder that holds data/.
+std::string catalogueText();
+
+}  // namespace lb_datagen

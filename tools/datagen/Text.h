@@ -1,0 +1,61 @@
+#pragma once
+// Text through FreeType: strings rasterised to coverage bitmaps, which become
+// either pixels of a picture or solid letters built from small boxes.
+
+#include "Image.h"
+#include "MeshBuilder.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace lb_datagen {
+
+// Coverage 0..1 per pixel, row 0 = top; `baseline` is the row just below the
+// baseline, counted from the top.
+struct Coverage {
+  int width = 0, height = 0, baseline = 0;
+  std::vector<float> value;
+  float at(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return 0;
+    return value[static_cast<size_t>(y) * width + x];
+  }
+};
+
+class Font {
+ public:
+  // Opens the font file; on failure ok() is false and error() says why.
+  explicit Font(const std::string& path);
+  ~Font();
+  Font(const Font&) = delete;
+  Font& operator=(const Font&) = delete;
+  bool ok() const { return impl_ != nullptr; }
+  const std::string& error() const { return error_; }
+  // One line of text at a pixel size (the em height), with `tracking` extra
+  // pixels between letters and a margin of `pad` empty pixels all round.
+  Coverage render(const std::string& text, int pixelSize, int tracking = 0, int pad = 2) const;
+
+ private:
+  struct Impl;
+  Impl* impl_ = nullptr;
+  std::string error_;
+};
+
+// Solid letters: every covered pixel (coverage >= 0.5) of `text` becomes a box of
+// `cell` units, `depth` deep. The picture's x runs along frame.right, its up
+// along frame.up, the letters' faces look along frame.front; the frame origin is
+// the centre of the text's covered area at the middle of its depth. Front faces
+// take texture coordinates from [u0,u1] x [v0,v1] stretched over the text; the
+// sides and back take the darker rim coordinate (uRim, vRim).
+struct BlockTextStyle {
+  double cell = 0.1;
+  double depth = 0.3;
+  double u0 = 0, v0 = 0, u1 = 1, v1 = 1;
+  double uRim = 0.5, vRim = 0.02;
+};
+void blockText(MeshBuilder* mesh, const Coverage& text, const Frame& frame, const BlockTextStyle& style);
+
+// Width and height, in cells, of the covered part of the text.
+void coveredSize(const Coverage& text, int* width, int* height);
+
+}  // namespace lb_datagen
