@@ -149,7 +149,7 @@ void FallingApart::show(double t) {
     const Matrix modelView = world * view;
     program->setParam("pmatrix", modelView * projection);
     program->setParam("nmatrix", modelView);
-    program->addTexture("img", cubeTexture);
+    bindPartTexture(program, cubeTexture);
     cubeMesh->draw();
     ++k;
   }

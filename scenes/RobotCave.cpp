@@ -104,7 +104,7 @@ void RobotCave::show(double t) {
     model.translate(position[0], position[1], position[2]);
     program->setParam("pmatrix", model * projection);
     program->setParam("nmatrix", model);
-    program->addTexture("img", cubeTexture);
+    bindPartTexture(program, cubeTexture);
     cube->draw();
     ++k;
   }

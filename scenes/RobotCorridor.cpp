@@ -1,6 +1,7 @@
 #include "RobotCorridor.h"
 
 #include "Config.h"
+#include "Gl.h"
 #include "Hierarchy3D.h"
 #include "Mesh3D.h"
 #include "ShaderProgram.h"
@@ -51,6 +52,17 @@ void drawRobotCorridor(lb_engine::ShaderProgram* program, const Matrix& view,
     program->setParam("nmatrix", modelView);
     tunnel->draw();
   }
+}
+
+void bindPartTexture(lb_engine::ShaderProgram* program, unsigned int texture) {
+  static const int maxUnits = [] {
+    GLint units = 0;
+    glGetIntegerv(GL_MAX_COMBINED_TEXTURE_IMAGE_UNITS, &units);
+    return static_cast<int>(units);
+  }();
+  // use() keeps the program current and restarts the unit counter at 0.
+  if (program->textureUnit >= maxUnits) program->use();
+  program->addTexture("img", texture);
 }
 
 lb_engine::Mesh3D* requireRobotModel(lb_engine::Config* config, const char* key, const char* scene) {

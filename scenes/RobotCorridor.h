@@ -29,6 +29,11 @@ void drawRobotCorridor(lb_engine::ShaderProgram* program, const lb_engine::Matri
                        unsigned int floorTexture, lb_engine::Mesh3D* tunnel,
                        unsigned int tunnelTexture);
 
+// Binds `texture` to "img" on the program's next texture unit, as every part
+// draw does, but starts again from unit 0 when the GL has no unit left (only a
+// robot of more than 58 parts gets that far).
+void bindPartTexture(lb_engine::ShaderProgram* program, unsigned int texture);
+
 // The catalogue mesh under `key`; ends the program with a message naming the
 // scene when the catalogue has none (a null mesh cannot be drawn).
 lb_engine::Mesh3D* requireRobotModel(lb_engine::Config* config, const char* key, const char* scene);
