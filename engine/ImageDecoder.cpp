@@ -62,11 +62,17 @@ bool runPngDecode(PngDecodeState* state) {
   png_structp png = state->png;
   png_infop info = state->info;
   png_set_read_fn(png, state, pngReadFromMemory);
-  png_set_user_limits(png, kMaxImageDimension, kMaxImageDimension);
   png_read_info(png, info);
 
   const png_uint_32 width = png_get_image_width(png, info);
   const png_uint_32 height = png_get_image_height(png, info);
+  // Checked here rather than through libpng's user limits, whose refusal only
+  // says "Invalid IHDR data"; no row is allocated before this point.
+  if (width > static_cast<png_uint_32>(kMaxImageDimension) || height > static_cast<png_uint_32>(kMaxImageDimension)) {
+    std::snprintf(state->message, sizeof(state->message), "image size %ux%u is outside 1..%d",
+                  static_cast<unsigned>(width), static_cast<unsigned>(height), kMaxImageDimension);
+    return false;
+  }
   const unsigned long long fileRowBytes = png_get_rowbytes(png, info);
   // One filter byte per row on top of the packed samples.
   if ((fileRowBytes + 1) * height > kMaxDeflateRatio * state->size) {
@@ -183,7 +189,7 @@ bool decodePNG(const unsigned char* data, size_t size, DecodedImage* image, std:
   const bool ok = state.info != nullptr && runPngDecode(&state);
   png_destroy_read_struct(&state.png, state.info != nullptr ? &state.info : nullptr, nullptr);
   if (!ok) {
-    *error = state.message[0] != '\0' ? std::string("corrupt PNG: ") + state.message : "corrupt PNG";
+    *error = state.message[0] != '\0' ? std::string("unreadable PNG: ") + state.message : "unreadable PNG";
     *image = DecodedImage();
   }
   return ok;
