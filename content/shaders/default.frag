@@ -22,7 +22,7 @@ void main() {
   float lum = dot(tex, vec3(0.299, 0.587, 0.114));
   float glow = smoothstep(0.55, 0.95, lum);
   vec3 color = tex * light + tex * glow * 0.9;
-  float fog = exp(-max(vDistance, 0.0) * 0.011);
+  float fog = exp(-max(vDistance, 0.0) * 0.008);
   color = mix(vec3(0.01, 0.015, 0.04), color, fog);
   fragColor = vec4(color, 1.0);
 }

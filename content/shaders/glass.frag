@@ -21,8 +21,8 @@ void main() {
   float band = pow(0.5 + 0.5 * sin(vPosition.y * 0.9 + time * 2.2 + sin(vUv.x * 18.85) * 1.5), 8.0);
   // Far parts of the tube are seen edge-on: thicker glass, more opaque.
   float edgeOn = clamp(vDistance / 60.0, 0.0, 1.0);
-  vec3 tint = vec3(0.55, 0.85, 0.95);
+  vec3 tint = vec3(0.35, 0.8, 0.95);
   vec3 color = mix(tint, vec3(1.0), t.a * 0.6 + band * 0.5);
-  float alpha = clamp(t.a * 0.55 + band * 0.25 + edgeOn * 0.15, 0.05, 0.75);
+  float alpha = clamp(t.a * 0.38 + band * 0.22 + edgeOn * 0.1, 0.04, 0.6);
   fragColor = vec4(color, alpha);
 }

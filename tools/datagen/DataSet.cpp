@@ -109,38 +109,65 @@ MeshBuilder makeGroupsMesh(const Font& font, const std::vector<std::string>& nam
   style.v1 = 0.98;
   style.uRim = 0.75;
   style.vRim = 0.25;
-  const double eyeStart = 200;
+  // Screen layout, worked out for the camera half-way down its fall (height
+  // 185): with the 55-degree view, a point d below the eye and r from the axis
+  // shows at r / (0.52 d) of the half-height from the picture's centre. The
+  // first eight names sit on a wide outer ellipse (screen right is world +z, so
+  // the ellipse is long in z), the deeper rest on an inner one between them;
+  // letter height grows with depth so every name reads at about the same size.
+  const double eyeMid = 185;
+  const double kPi = 3.14159265358979323846;
+  const size_t outerCount = std::min<size_t>(8, names.size());
+  const size_t innerCount = names.size() - outerCount;
   for (size_t k = 0; k < names.size(); ++k) {
-    const double h = 192.0 - 12.0 * static_cast<double>(k);
-    const double depth = eyeStart - h;  // below the camera's starting point
-    const double capHeight = 0.6 + 0.05 * depth;
+    const bool outer = k < outerCount;
+    const size_t j = outer ? k : k - outerCount;
+    const double h = outer ? 168.0 - 7.0 * static_cast<double>(j) : 110.0 - 12.0 * static_cast<double>(j);
+    const double d = eyeMid - h;
+    const double capHeight = (outer ? 0.042 : 0.035) * d + 0.3;
     const Coverage text = font.render(names[k], 32, 1);
     int w, hpx;
     coveredSize(text, &w, &hpx);
     const double cell = capHeight / 23.0;
-    const double halfLen = 0.5 * w * cell + 0.6 * capHeight;   // plate half-size along z
-    const double halfWid = 0.5 * hpx * cell + 0.5 * capHeight;  // along x
-    const double side = k % 2 == 0 ? 1.0 : -1.0;
-    // Keep clear of the glass tube (radius 4) and the cubes inside it.
-    const double xc = side * (kGlassRadius + 1.0 + halfWid + 0.1 * depth);
-    double zc = (static_cast<double>((k / 2) % 3) - 1.0) * 0.28 * depth;
+    const double halfLen = 0.5 * w * cell + 0.5 * capHeight;   // plate half-size along z
+    const double halfWid = 0.5 * hpx * cell + 0.4 * capHeight;  // along x
+    const double turn = outer ? 2 * kPi * static_cast<double>(j) / static_cast<double>(outerCount) + 0.2
+                              : 2 * kPi * (static_cast<double>(j) + 0.5) / static_cast<double>(std::max<size_t>(1, innerCount)) + 0.2;
+    const double ax = (outer ? 0.74 : 0.40) * 0.52 * d, az = (outer ? 1.3 : 0.72) * 0.52 * d;
+    double rho = 1.0;
+    double xc = ax * std::cos(turn), zc = az * std::sin(turn);
+    // Push the plate outwards until its rectangle clears the glass tube (and the
+    // cubes inside it) by a margin.
+    const double clear = kGlassRadius + 0.8;
+    for (int i = 0; i < 400; ++i) {
+      const double nx = std::max(0.0, std::fabs(xc) - halfWid), nz = std::max(0.0, std::fabs(zc) - halfLen);
+      if (std::hypot(nx, nz) >= clear) break;
+      rho += 0.02;
+      xc = rho * ax * std::cos(turn);
+      zc = rho * az * std::sin(turn);
+    }
+    // ... and pull it back in if a corner would reach into the shaft wall.
     const double wall = shaftRadius(h) - 1.0;
-    const double xFar = std::fabs(xc) + halfWid;
-    const double zRoom = std::sqrt(std::max(0.0, wall * wall - xFar * xFar)) - halfLen;
-    zc = std::max(-zRoom, std::min(zRoom, zc));
-    const double plateHalfThick = 0.08 * capHeight + 0.05;
-    // Plate (dark with a teal border) and a beam to the wall behind it.
+    while (rho > 0.3 && std::hypot(std::fabs(xc) + halfWid, std::fabs(zc) + halfLen) > wall) {
+      rho -= 0.02;
+      xc = rho * ax * std::cos(turn);
+      zc = rho * az * std::sin(turn);
+    }
+    const double plateHalfThick = 0.06 * capHeight + 0.05;
     m.box(Vec3(xc, h - plateHalfThick, zc), Vec3(halfWid, 0, 0), Vec3(0, plateHalfThick, 0),
           Vec3(0, 0, halfLen), 0.5, 0.0, 1.0, 0.5);
-    const double beamStart = std::fabs(xc) + halfWid, beamEnd = shaftRadius(h) + 1.0;
-    if (beamEnd > beamStart) {
-      const double bx = side * 0.5 * (beamStart + beamEnd);
-      m.box(Vec3(bx, h - 2.5 * plateHalfThick, zc), Vec3(0.5 * (beamEnd - beamStart), 0, 0),
-            Vec3(0, plateHalfThick, 0), Vec3(0, 0, 0.15 * halfLen), 0.52, 0.02, 0.54, 0.04);
+    // A slim beam from the plate's centre out to the shaft wall carries it.
+    const Vec3 dir = normalized(Vec3(xc, 0, zc));
+    const double r0 = std::hypot(xc, zc), beamEnd = shaftRadius(h) + 1.0;
+    if (beamEnd > r0) {
+      const Vec3 mid = Vec3(xc, 0, zc) + dir * (0.5 * (beamEnd - r0));
+      m.box(Vec3(mid.x, h - 3.0 * plateHalfThick, mid.z), dir * (0.5 * (beamEnd - r0)),
+            Vec3(0, plateHalfThick, 0), cross(Vec3(0, 1, 0), dir) * (0.12 * capHeight), 0.52, 0.02, 0.54,
+            0.04);
     }
     Frame f;
     style.cell = cell;
-    style.depth = 0.25 * capHeight;
+    style.depth = 0.22 * capHeight;
     f.origin = Vec3(xc, h + 0.5 * style.depth, zc);
     f.right = Vec3(0, 0, 1);
     f.up = Vec3(1, 0, 0);

@@ -247,7 +247,7 @@ MeshBuilder makeCorridorTunnel() {
   return m;
 }
 
-double shaftRadius(double y) { return 16.0 + 0.42 * std::max(0.0, 200.0 - y); }
+double shaftRadius(double y) { return 24.0 + 0.6 * std::max(0.0, 200.0 - y); }
 
 MeshBuilder makeShaft() {
   MeshBuilder m;

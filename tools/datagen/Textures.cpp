@@ -107,8 +107,10 @@ Image makeCubeFace(int size) {
       const float gu = std::fabs(std::fmod(u * 4, 1.0f) - 0.5f), gv = std::fabs(std::fmod(v * 4, 1.0f) - 0.5f);
       const float lattice = smooth(0.47f, 0.5f, std::max(gu, gv));
       const float sheen = 0.06f * smooth(0.3f, 0.0f, std::fabs(u + v - 0.8f));
-      Rgba c{0.03f + sheen, 0.05f + sheen, 0.10f + sheen, 1};
-      c = mix(c, Rgba{0.10f, 0.35f, 0.45f, 1}, lattice * 0.8f);
+      // Deep teal glass, lighter towards the middle, with a faint inner lattice.
+      const float centre = 1.0f - std::min(1.0f, std::hypot(u - 0.5f, v - 0.5f) * 1.6f);
+      Rgba c{0.05f + sheen + 0.05f * centre, 0.12f + sheen + 0.10f * centre, 0.20f + sheen + 0.12f * centre, 1};
+      c = mix(c, Rgba{0.16f, 0.50f, 0.60f, 1}, lattice * 0.8f);
       // Glowing frame: bright core line near the rim, soft falloff inwards.
       const float frame = smooth(0.085f, 0.045f, edge) * smooth(0.0f, 0.02f, edge);
       const float halo = std::exp(-edge * 22.0f) * 0.35f;
@@ -197,8 +199,8 @@ Image makeGroupsAtlas(int size) {
       const bool inside = fu > 0.15f && fu < 0.85f && fv > 0.2f && fv < 0.8f;
       if (inside) {
         const int id = static_cast<int>(gu) * 7 + static_cast<int>(gv) * 3;
-        const bool lit = (id % 5) != 1;
-        c = lit ? mix(kAmber, Rgba{1, 0.9f, 0.7f, 1}, 0.3f * (fv - 0.2f)) : Rgba{0.04f, 0.05f, 0.07f, 1};
+        const bool lit = (id % 5) == 1;
+        c = lit ? mix(kAmber, Rgba{1, 0.9f, 0.7f, 1}, 0.3f * (fv - 0.2f)) : Rgba{0.05f, 0.08f, 0.12f, 1};
       }
       // Frame lines.
       const float border = std::min(std::min(u, 1 - u), std::min(v, 1 - v));
