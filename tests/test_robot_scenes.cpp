@@ -21,6 +21,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -115,6 +116,26 @@ bool samePixel(const std::vector<unsigned char>& a, const std::vector<unsigned c
 std::string identityLine(const std::string& indent, const std::string& name, double x, double y, double z) {
   return indent + name + " 1 0 0 " + std::to_string(x) + " 0 1 0 " + std::to_string(y) + " 0 0 1 " +
          std::to_string(z) + " 0 0 0 1\n";
+}
+
+// The composed world matrix of `target` below `node`, as hierdraw composes it
+// (child first, then its ancestors, then `model`); false when it is not there.
+bool worldOf(lb_engine::Node* node, lb_engine::Node* target, const Matrix& model, Matrix* out) {
+  const Matrix world = node->getMatrix() * model;
+  if (node == target) {
+    *out = world;
+    return true;
+  }
+  for (lb_engine::Node* child : node->children)
+    if (worldOf(child, target, world, out)) return true;
+  return false;
+}
+
+Matrix placement(double turnY, double turnZ, double x, double y, double z) {
+  Matrix turn, place;
+  turn.rotate(0, turnY, turnZ);
+  place.translate(x, y, z);
+  return turn * place;
 }
 
 class RobotScenes : public lb_test::GlTest {};
@@ -319,6 +340,42 @@ TEST_F(RobotScenes, RunningPosesTheJointsFromTheClock) {
   // The picture cuts at both phase boundaries.
   EXPECT_GT(differingShare(frame(std::nextafter(109.237, 0.0)), frame(109.237)), 0.05);
   EXPECT_GT(differingShare(frame(std::nextafter(112.47, 0.0)), frame(112.47)), 0.05);
+}
+
+TEST_F(RobotScenes, RobotStandsOnTheFloorAndRunsWithLimbsInOpposition) {
+  REQUIRE_DATA();
+  // Standing: in the close-ups the lowest part's centre is about a cube's
+  // half-extent (0.434) above the corridor floor at y = -3.
+  RobotIntro* intro = scene<RobotIntro>(7);
+  ASSERT_NE(intro, nullptr);
+  const Matrix standing = placement(4.68, 4.67, 0.7, 1.01, -22);
+  float lowest = 1e9f;
+  for (const auto& entry : intro->robot->nodes) {
+    Matrix w;
+    ASSERT_TRUE(worldOf(intro->center, entry.second, standing, &w)) << entry.first << " is not under center";
+    lowest = std::min(lowest, w.values[13]);
+  }
+  EXPECT_GT(lowest, -3.0f + 0.434f - 0.2f) << "the robot sinks into the floor";
+  EXPECT_LT(lowest, -3.0f + 0.434f + 0.2f) << "the robot floats above the floor";
+
+  // Running, at sin(3t) = -1: the left leg reaches forward (+z, the running
+  // direction) with the right arm, the right leg and left arm swing back.
+  RobotRunning* run = scene<RobotRunning>(8);
+  ASSERT_NE(run, nullptr);
+  const double low = kPi / 2 + 2 * kPi * 54 / 3;
+  frame(low);
+  const Matrix body = placement(4.68, 4.67, 0.423077, RobotRunning::bodyHeight(low),
+                                RobotRunning::phaseAt(low).s - 72);
+  auto z = [&](lb_engine::Node* n) {
+    Matrix w;
+    EXPECT_TRUE(worldOf(run->center, n, body, &w));
+    return w.values[14];
+  };
+  const float centre = z(run->center);
+  EXPECT_GT(z(run->leftKnee), centre + 0.5f);
+  EXPECT_LT(z(run->rightKnee), centre - 0.5f);
+  EXPECT_GT(z(run->rightElbow), centre + 0.5f);
+  EXPECT_LT(z(run->leftElbow), centre - 0.5f);
 }
 
 TEST_F(RobotScenes, FinalePartsRestOnTheFloorAndTheTitleComesStrictlyAfter126_573) {
