@@ -55,19 +55,24 @@ T* findScene(MyDemo& demo) {
   return nullptr;
 }
 
-float uniformFloat(lb_engine::ShaderProgram* p, const char* name, bool* present) {
+// The current value of a uniform that the data set's program must have.
+GLint activeUniform(lb_engine::ShaderProgram* p, const char* name) {
   const GLint location = glGetUniformLocation(p->getProgramID(), name);
-  *present = location >= 0;
-  float v = 0;
-  if (*present) glGetUniformfv(p->getProgramID(), location, &v);
+  if (location < 0) ADD_FAILURE() << "\"" << name << "\" is not an active uniform of the program";
+  return location;
+}
+
+float uniformFloat(lb_engine::ShaderProgram* p, const char* name) {
+  float v = -1;
+  const GLint location = activeUniform(p, name);
+  if (location >= 0) glGetUniformfv(p->getProgramID(), location, &v);
   return v;
 }
 
-int uniformInt(lb_engine::ShaderProgram* p, const char* name, bool* present) {
-  const GLint location = glGetUniformLocation(p->getProgramID(), name);
-  *present = location >= 0;
+int uniformInt(lb_engine::ShaderProgram* p, const char* name) {
   GLint v = -1;
-  if (*present) glGetUniformiv(p->getProgramID(), location, &v);
+  const GLint location = activeUniform(p, name);
+  if (location >= 0) glGetUniformiv(p->getProgramID(), location, &v);
   return v;
 }
 
@@ -203,24 +208,14 @@ TEST_F(SinkholeScene, FramesDependOnTheClockAloneAndLeaveTheirState) {
 
   // The cubes read unit 1 (the sinkhole unit 0, before them); the composite
   // reads colour from unit 0 and depth from unit 1.
-  bool present = false;
-  EXPECT_EQ(uniformInt(scene->program, "img", &present), 1);
-  EXPECT_TRUE(present);
-  EXPECT_EQ(uniformInt(scene->postProgram, "color0", &present), 0);
-  if (present) {
-    EXPECT_EQ(uniformInt(scene->postProgram, "depth", &present), 1);
-  }
+  EXPECT_EQ(uniformInt(scene->program, "img"), 1);
+  EXPECT_EQ(uniformInt(scene->postProgram, "color0"), 0);
+  EXPECT_EQ(uniformInt(scene->postProgram, "depth"), 1);
 
   demo.show(59.193);
-  const float fade = uniformFloat(scene->postProgram, "fade", &present);
-  if (present) {
-    EXPECT_NEAR(fade, 0.5f, 1e-6);
-  }
+  EXPECT_NEAR(uniformFloat(scene->postProgram, "fade"), 0.5f, 1e-6);
   demo.show(55.0);
-  const float noFade = uniformFloat(scene->postProgram, "fade", &present);
-  if (present) {
-    EXPECT_EQ(noFade, 0.0f);
-  }
+  EXPECT_EQ(uniformFloat(scene->postProgram, "fade"), 0.0f);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
 
@@ -278,15 +273,8 @@ TEST_F(GreetingsScene, EachFrameDrawsTwoValuesAndIsDeterministicGivenThem) {
   EXPECT_EQ(clear[1], 0.6f);
   EXPECT_EQ(clear[2], 0.6f);
   EXPECT_EQ(clear[3], 1.0f);
-  bool present = false;
-  EXPECT_EQ(uniformInt(scene->program, "img", &present), 1);  // the cubes' unit
-  const int glassUnit = uniformInt(scene->glassProgram, "glasstex", &present);
-  if (present) {
-    EXPECT_EQ(glassUnit, 0);
-  }
-  const float time = uniformFloat(scene->glassProgram, "time", &present);
-  if (present) {
-    EXPECT_NEAR(time, 70.0 - 61.692, 1e-5);
-  }
+  EXPECT_EQ(uniformInt(scene->program, "img"), 1);  // the cubes' unit
+  EXPECT_EQ(uniformInt(scene->glassProgram, "glasstex"), 0);
+  EXPECT_NEAR(uniformFloat(scene->glassProgram, "time"), 70.0 - 61.692, 1e-5);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
 }
