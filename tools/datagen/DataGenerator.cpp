@@ -1,4 +1,4 @@
-#include "DataSet.h"
+#include "DataGenerator.h"
 
 #include "Geometry.h"
 #include "Robot.h"

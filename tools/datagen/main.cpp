@@ -1,7 +1,7 @@
 // lb-datagen: writes the complete data set of the show into a folder.
 // Usage: lb-datagen <content-dir> <output-dir> [font.ttf]
 
-#include "DataSet.h"
+#include "DataGenerator.h"
 
 #include <cstdio>
 
