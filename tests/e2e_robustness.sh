@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# The show under conditions a viewer's machine may bring: a window-close request
+# (ignored: only Escape or the clock end the show), no usable audio device, and a
+# data set with a missing or corrupt image, mesh or shader. It either runs on or
+# stops with a clear message; it never crashes.
+set -u
+build=${1:?usage: e2e_robustness.sh BUILD_DIR}
+show="$build/lattice-bloom"
+send_close="$build/tests/send_close"
+fail=0
+note() { echo "e2e_robustness: $*"; }
+tmp=$(mktemp -d)
+pid=""
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$tmp"' EXIT
+
+# Starts the show in folder $1 with audio driver $2; sets pid and win.
+start_show() {
+  (cd "$1" && SDL_AUDIODRIVER="$2" exec "$show" >"$tmp/out.txt" 2>"$tmp/err.txt") &
+  pid=$!
+  win=""
+  for _ in $(seq 1 600); do
+    win=$(xdotool search --name "^Lattice Bloom$" 2>/dev/null | head -n 1)
+    [ -n "$win" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+}
+
+# Presses Escape and returns the show's exit status (124 if it did not end).
+escape_and_wait() {
+  # The show polls events only once loading is done, and focus can only go to a
+  # mapped window: press Escape again every half second until it ends (30 s).
+  for _ in $(seq 1 60); do
+    xdotool windowfocus "$win" 2>/dev/null
+    xdotool key --clearmodifiers Escape 2>/dev/null
+    sleep 0.5
+    kill -0 "$pid" 2>/dev/null || break
+  done
+  if kill -0 "$pid" 2>/dev/null; then kill -9 "$pid"; wait "$pid" 2>/dev/null; pid=""; return 124; fi
+  wait "$pid"; local s=$?; pid=""; return $s
+}
+
+# 1. A close request from the window system does not end the show.
+start_show "$build" dummy
+if [ -z "$win" ]; then note "window never appeared"; fail=1; else
+  sleep 1
+  "$send_close" "$win"
+  sleep 1
+  if ! kill -0 "$pid" 2>/dev/null; then note "a close request ended the show"; fail=1; pid=""; else
+    escape_and_wait; s=$?
+    [ $s -eq 0 ] || { note "Escape after a close request: status $s"; fail=1; }
+  fi
+fi
+
+# 2. No usable audio device: the show runs silently.
+start_show "$build" no-such-audio-driver
+if [ -z "$win" ]; then note "no audio device: window never appeared: $(tail -3 "$tmp/err.txt")"; fail=1; else
+  sleep 1
+  escape_and_wait; s=$?
+  [ $s -eq 0 ] || { note "no audio device: status $s"; fail=1; }
+fi
+
+# 3. Damaged data sets: each run either plays on (Escape gives 0) or stops with
+#    a message on stderr and a non-zero status; a signal is a failure.
+damage() {  # name, command run inside the copied data folder
+  rm -rf "$tmp/set"; mkdir -p "$tmp/set"; cp -r "$build/data" "$tmp/set/data"
+  (cd "$tmp/set/data" && eval "$2")
+  start_show "$tmp/set" dummy
+  if [ -n "$win" ]; then
+    sleep 1
+    escape_and_wait; s=$?
+  else
+    wait "$pid"; s=$?; pid=""
+  fi
+  if [ $s -ge 124 ]; then
+    note "$1: crashed or hung (status $s): $(tail -3 "$tmp/err.txt")"; fail=1
+  elif [ $s -ne 0 ] && [ ! -s "$tmp/err.txt" ]; then
+    note "$1: stopped with status $s and no message"; fail=1
+  else
+    note "$1: status $s $(head -c 200 "$tmp/err.txt" | tr '\n' ' ')"
+  fi
+}
+png=$(cd "$build/data" && ls *.png | head -n 1)
+jpg=$(cd "$build/data" && ls *.jpg | head -n 1)
+frag=$(cd "$build/data" && ls *.frag *.fs *.glsl 2>/dev/null | head -n 1)
+damage "truncated PNG" "head -c 100 '$png' > x && mv x '$png'"
+damage "garbage JPEG" "head -c 3000 /dev/urandom > '$jpg'"
+damage "missing image" "rm -f '$png'"
+damage "garbage mesh" "printf 'v 1 2\nf 1 2 999\nf x y z\n' > cube.obj"
+damage "missing mesh" "rm -f tunnel.obj"
+[ -n "$frag" ] && damage "broken shader" "printf 'not glsl at all\n' > '$frag'"
+[ -n "$frag" ] && damage "missing shader" "rm -f '$frag'"
+
+[ $fail -eq 0 ] && note "ok"
+exit $fail
