@@ -129,10 +129,7 @@ class SinkholeScene : public lb_test::GlTest {
 };
 
 TEST_F(SinkholeScene, LaunchTimesAreWholeSecondsAfter28_067FromThirtyDraws) {
-  MyDemo demo(kWidth, kHeight);
-  demo.init();
   lb_engine::Config config("data/config.txt");
-
   const auto before = randState();
   Sinkhole scene(kWidth, kHeight, &config);
   const auto after = randState();
@@ -147,16 +144,6 @@ TEST_F(SinkholeScene, LaunchTimesAreWholeSecondsAfter28_067FromThirtyDraws) {
   }
   EXPECT_EQ(randState(), after) << "the constructor draws exactly 30 values";
   EXPECT_GT(slots.size(), 3u);
-
-  // The show's own instance, whatever values it drew.
-  Sinkhole* shown = findScene<Sinkhole>(demo);
-  ASSERT_NE(shown, nullptr);
-  for (double launch : shown->launchTimes) {
-    const double k = launch - 28.067;
-    EXPECT_NEAR(k, std::round(k), 1e-9);
-    EXPECT_GE(std::round(k), 0);
-    EXPECT_LE(std::round(k), 9);
-  }
 }
 
 TEST_F(SinkholeScene, CubesReachTheEndOfEachArmThenSink) {
