@@ -1,0 +1,330 @@
+#include "Score.h"
+
+#include <algorithm>
+#include <map>
+
+namespace lb_synth {
+
+namespace {
+
+// How a section plays. Pattern codes are documented at their use in buildScore.
+struct Style {
+  int kick;         // 0 none, 1 beats 1+3, 2 every beat, 3 half-time
+  int snare;        // 0 none, 1 beats 2+4, 2 beat 3 (half-time), 3 accelerating roll
+  int hats;         // 0 none, 1 eighths, 2 sixteenths, 3 sixteenths with open off-beats
+  int bass;         // 0 none, 1 long notes, 2 bouncing eighths, 3 rolling off-beat sixteenths
+  bool pad;
+  int pluck;        // 0 none, 1 eighths, 2 sixteenths
+  bool lead;
+  double duck;      // sidechain depth
+  double bright;    // 0..1, opens the pad and pluck filters
+  double gapBeats;  // silence (apart from reverb) before the next cut, in beats
+  int hit;          // at the section start: 0 none, 1 kick+crash, 2 also boom+stab, 3 boom+crash+stab
+  double drive;     // 0..1, overall velocity of the section
+  bool fill;        // snare fill into the next cut
+  std::vector<std::string> chords;  // one per bar, the last may cover a partial bar
+};
+
+struct Chord {
+  int pitchClass;  // 0 = C
+  bool major;
+};
+
+const std::map<std::string, Chord>& chordTable() {
+  static const std::map<std::string, Chord> table = {
+      {"Am", {9, false}}, {"A", {9, true}}, {"F", {5, true}},  {"C", {0, true}},
+      {"G", {7, true}},   {"E", {4, true}}, {"Dm", {2, false}}, {"Em", {4, false}},
+  };
+  return table;
+}
+
+// Sections and their styles. Beat counts make the local tempo close to
+// 120 BPM while landing the downbeat of each section on its cut.
+struct Part {
+  Section section;
+  Style style;
+};
+
+const std::vector<Part>& parts() {
+  static const std::vector<Part> list = {
+      {{"title", 0.0, 4.817, 10},
+       {0, 0, 0, 0, true, 1, false, 0.0, 0.2, 0.25, 0, 0.45, false, {"Am", "Am", "Am"}}},
+      {{"marching", 4.817, 21.067, 32},
+       {1, 1, 1, 2, true, 1, false, 0.35, 0.45, 0.5, 2, 0.7, false,
+        {"Am", "F", "C", "G", "Am", "F", "C", "G"}}},
+      {{"tunnel", 21.067, 33.9, 26},
+       {2, 1, 3, 3, true, 2, false, 0.55, 0.65, 0.5, 2, 0.85, true,
+        {"Am", "F", "C", "G", "Am", "F", "G"}}},
+      {{"tunnel-lead", 33.9, 42.067, 16},
+       {2, 1, 3, 3, true, 2, true, 0.55, 0.8, 0.5, 1, 0.9, true, {"F", "G", "Am", "E"}}},
+      {{"sinkhole", 42.067, 61.692, 40},
+       {3, 2, 1, 1, true, 0, false, 0.45, 0.3, 0.5, 2, 0.8, false,
+        {"Am", "Am", "Dm", "Dm", "F", "F", "E", "E", "Am", "E"}}},
+      {{"greetings", 61.692, 91.017, 60},
+       {0, 0, 0, 1, true, 2, true, 0.0, 0.4, 0.5, 3, 0.5, false,
+        {"F", "C", "G", "Am", "F", "C", "G", "Am", "F", "C", "G", "Am", "Dm", "F", "E"}}},
+      {{"cave", 91.017, 98.0, 14},
+       {2, 0, 1, 2, true, 0, false, 0.5, 0.35, 0.25, 2, 0.65, false, {"Am", "Am", "Am", "Am"}}},
+      {{"robot-intro", 98.0, 102.476, 9},
+       {2, 3, 2, 2, true, 2, false, 0.5, 0.55, 0.25, 1, 0.75, false, {"F", "G", "E"}}},
+      {{"running", 102.476, 121.639, 38},
+       {2, 1, 3, 3, true, 2, true, 0.6, 0.85, 0.5, 2, 0.95, true,
+        {"Am", "F", "C", "G", "Am", "F", "C", "G", "F", "G"}}},
+      {{"finale", 121.639, 126.573, 10},
+       {2, 1, 3, 3, true, 2, true, 0.6, 1.0, 0.5, 2, 1.0, true, {"Am", "F", "G"}}},
+      {{"title-card", 126.573, 128.0, 3},
+       {0, 0, 0, 0, true, 0, false, 0.0, 0.6, 0.25, 2, 0.8, false, {"Am"}}},
+      {{"end", 128.0, 130.0, 4},
+       {0, 0, 0, 0, true, 0, false, 0.0, 0.5, 0.0, 3, 0.8, false, {"A"}}},
+  };
+  return list;
+}
+
+// One bar motif of the lead per chord, on an eighth-note grid:
+// {start eighth, length in eighths, MIDI pitch}.
+struct MotifNote {
+  int start, length, pitch;
+};
+
+const std::vector<MotifNote>& leadMotif(const std::string& chord) {
+  static const std::map<std::string, std::vector<MotifNote>> motifs = {
+      {"Am", {{0, 3, 76}, {3, 1, 74}, {4, 2, 76}, {6, 2, 72}}},
+      {"A", {{0, 8, 73}}},
+      {"F", {{0, 3, 72}, {3, 1, 74}, {4, 2, 72}, {6, 2, 69}}},
+      {"C", {{0, 3, 67}, {3, 1, 69}, {4, 2, 72}, {6, 2, 76}}},
+      {"G", {{0, 4, 74}, {4, 2, 71}, {6, 2, 67}}},
+      {"E", {{0, 4, 71}, {4, 2, 68}, {6, 2, 64}}},
+      {"Dm", {{0, 3, 74}, {3, 1, 72}, {4, 2, 69}, {6, 2, 65}}},
+      {"Em", {{0, 4, 71}, {4, 2, 67}, {6, 2, 64}}},
+  };
+  return motifs.at(chord);
+}
+
+int third(const Chord& c) { return c.major ? 4 : 3; }
+
+// Lowest notes of each register for a chord root, so voicings stay in range.
+int bassRoot(const Chord& c) { return 28 + (c.pitchClass - 4 + 12) % 12; }   // E1..D#2
+int padRoot(const Chord& c) { return 45 + (c.pitchClass - 9 + 12) % 12; }    // A2..G#3
+int pluckRoot(const Chord& c) { return 57 + (c.pitchClass - 9 + 12) % 12; }  // A3..G#4
+
+class Writer {
+ public:
+  Writer(const Section& s, const Style& st, std::vector<Note>& out)
+      : sec_(s), style_(st), out_(out), gapStart_(s.end - st.gapBeats * s.beatSeconds()) {}
+
+  double beatTime(double beat) const { return sec_.beatTime(beat); }
+  bool audible(double beat) const { return beatTime(beat) < gapStart_ - 1e-9; }
+
+  // Adds a note unless it starts inside the pre-cut gap; notes reaching into
+  // the gap are cut short there so the next hit stands out.
+  void add(Instrument instrument, double beat, double lengthSeconds, double pitch,
+           double velocity, double pan = 0.0) {
+    const double t = beatTime(beat);
+    if (!audible(beat)) return;
+    double len = lengthSeconds;
+    bool choked = false;
+    if (style_.gapBeats > 0.0 && t + len > gapStart_) {
+      len = gapStart_ - t;
+      choked = true;
+    }
+    out_.push_back({instrument, t, len, pitch, std::clamp(velocity, 0.0, 1.0), pan, style_.bright,
+                    choked});
+  }
+
+  const Chord& chordAtBar(int bar) const {
+    const auto& names = style_.chords;
+    return chordTable().at(names[std::min<size_t>(bar, names.size() - 1)]);
+  }
+  const std::string& chordNameAtBar(int bar) const {
+    return style_.chords[std::min<size_t>(bar, style_.chords.size() - 1)];
+  }
+
+ private:
+  const Section& sec_;
+  const Style& style_;
+  std::vector<Note>& out_;
+  double gapStart_;
+};
+
+void writeSection(const Section& sec, const Style& st, size_t index, std::vector<Note>& out) {
+  Writer w(sec, st, out);
+  const double beat = sec.beatSeconds();
+  const int steps = sec.beats * 4;  // sixteenth notes
+  const int bars = (sec.beats + 3) / 4;
+  const double v = st.drive;
+
+  // The hit on the cut itself.
+  const Chord& first = w.chordAtBar(0);
+  if (st.hit == 1 || st.hit == 2) w.add(Instrument::Kick, 0, 0.5, 0, 1.0);
+  if (st.hit >= 1) {
+    w.add(Instrument::Crash, 0, 2.5, 0, 0.9 * std::max(v, 0.7), -0.3);
+  }
+  if (st.hit >= 2) {
+    w.add(Instrument::Boom, 0, 2.2, bassRoot(first), 0.9);
+    const int root = padRoot(first) + 12;
+    for (int p : {root, root + third(first), root + 7, root + 12}) {
+      w.add(Instrument::Stab, 0, 0.35, p, 0.8, (p % 3 - 1) * 0.5);
+    }
+  }
+
+  for (int s = 0; s < steps; ++s) {
+    const double b = s / 4.0;
+    const int bar = s / 16;
+    const int inBar = s % 16;
+    const Chord& ch = w.chordAtBar(bar);
+    const double accent = (inBar % 4 == 0) ? 1.0 : (inBar % 2 == 0 ? 0.8 : 0.6);
+
+    // Drums.
+    bool kick = false;
+    if (st.kick == 1) kick = inBar == 0 || inBar == 8;
+    if (st.kick == 2) kick = inBar % 4 == 0;
+    if (st.kick == 3) kick = inBar == 0 || inBar == 6 || (inBar == 14 && bar % 2 == 1);
+    if (kick && s != 0) w.add(Instrument::Kick, b, 0.45, 0, 0.75 + 0.25 * v);
+
+    if (st.snare == 1 && (inBar == 4 || inBar == 12)) w.add(Instrument::Snare, b, 0.3, 0, 0.6 + 0.35 * v);
+    if (st.snare == 2 && inBar == 8) w.add(Instrument::Snare, b, 0.4, 0, 0.9);
+    if (st.snare == 3) {
+      // Roll from eighths to sixteenths, growing louder towards the cut.
+      const double progress = b / sec.beats;
+      if (progress > 0.5 || s % 2 == 0) w.add(Instrument::Snare, b, 0.2, 0, 0.25 + 0.7 * progress);
+    }
+
+    if (st.hats == 1 && s % 2 == 0) {
+      w.add(Instrument::ClosedHat, b, 0.08, 0, (inBar % 4 == 2 ? 0.55 : 0.35) * (0.6 + 0.4 * v), 0.2);
+    }
+    if (st.hats >= 2) {
+      if (st.hats == 3 && inBar % 4 == 2) {
+        w.add(Instrument::OpenHat, b, 0.2, 0, 0.45 * v, 0.25);
+      } else {
+        w.add(Instrument::ClosedHat, b, 0.06, 0, 0.3 * accent * (0.6 + 0.4 * v), 0.2);
+      }
+    }
+
+    // Bass.
+    const int root = bassRoot(ch);
+    if (st.bass == 1) {
+      if (st.kick == 3) {
+        // Half-time: follows the kick, root then a fifth.
+        if (inBar == 0) w.add(Instrument::Bass, b, 5.5 * beat / 4, root, 0.9);
+        if (inBar == 6) w.add(Instrument::Bass, b, 9.5 * beat / 4, root + 7, 0.8);
+      } else if (inBar == 0) {
+        w.add(Instrument::Bass, b, 3.9 * beat, root, 0.7);
+      }
+    }
+    if (st.bass == 2 && s % 2 == 0) {
+      w.add(Instrument::Bass, b, 0.45 * beat, root + ((inBar % 4 == 2) ? 12 : 0), 0.6 + 0.3 * accent);
+    }
+    if (st.bass == 3 && inBar % 4 != 0) {
+      w.add(Instrument::Bass, b, 0.2 * beat, root, 0.6 + 0.3 * accent);
+    }
+
+    // Plucked arpeggio over the chord tones.
+    if (st.pluck > 0 && (st.pluck == 2 || s % 2 == 0)) {
+      const int pr = pluckRoot(ch);
+      const int tones[5] = {pr, pr + third(ch), pr + 7, pr + 12, pr + 12 + third(ch)};
+      static const int order[8] = {0, 1, 2, 3, 4, 3, 2, 1};
+      const int idx = order[(st.pluck == 2 ? s : s / 2) % 8];
+      double vel = 0.45 + 0.3 * v;
+      if (index == 0) vel *= 0.3 + 0.7 * b / sec.beats;  // the title fades the arpeggio in
+      w.add(Instrument::Pluck, b, 0.2 * beat, tones[idx], vel * accent, (idx % 2 ? 0.45 : -0.45));
+    }
+  }
+
+  // Pads: one held chord per run of equal bars.
+  if (st.pad) {
+    int bar = 0;
+    while (bar < bars) {
+      int endBar = bar + 1;
+      while (endBar < bars && w.chordNameAtBar(endBar) == w.chordNameAtBar(bar)) ++endBar;
+      const Chord& ch = w.chordAtBar(bar);
+      const int r = padRoot(ch);
+      const double startBeat = bar * 4.0;
+      const double endBeat = std::min<double>(endBar * 4.0, sec.beats);
+      const double len = (endBeat - startBeat) * beat;
+      int pan = 0;
+      for (int p : {r, r + 7, r + 12 + third(ch), r + 19}) {
+        w.add(Instrument::Pad, startBeat, len, p, 0.55 + 0.3 * v, (pan++ % 2 ? 0.6 : -0.6));
+      }
+      bar = endBar;
+    }
+  }
+
+  // Lead melody, one motif per bar; in the breakdown it enters after four bars.
+  if (st.lead) {
+    const int firstBar = index == 5 ? 4 : 0;
+    for (int bar = firstBar; bar < bars; ++bar) {
+      const std::string& name = w.chordNameAtBar(bar);
+      const bool lift = (bar / 4) % 2 == 1;  // every other phrase an octave up
+      for (const MotifNote& m : leadMotif(name)) {
+        const double b = bar * 4.0 + m.start * 0.5;
+        if (b >= sec.beats) break;
+        const double len = std::min(m.length * 0.5, sec.beats - b) * beat * 0.95;
+        w.add(Instrument::Lead, b, len, m.pitch + (lift && index != 5 ? 12 : 0), 0.55 + 0.35 * v);
+      }
+    }
+  }
+
+  // Fills and risers into the next cut.
+  const double lastBeat = sec.beats - st.gapBeats;
+  if (st.fill) {
+    for (double b = lastBeat - 1.0; b < lastBeat - 1e-9; b += 0.25) {
+      w.add(Instrument::Snare, b, 0.2, 0, 0.55 + 0.4 * (b - lastBeat + 1.0), 0.1);
+    }
+  }
+  if (index == 0 || index == 6 || index == 7) {
+    const double from = index == 0 ? 2.0 : 0.0;
+    w.add(Instrument::Riser, from, (lastBeat - from) * beat, 0, index == 0 ? 0.5 : 0.6);
+  }
+  if (index == 4) {
+    // Sinkhole: toms tumbling down into the breakdown, booms every four bars.
+    const double toms[4] = {50, 47, 43, 40};
+    for (int i = 0; i < 4; ++i) w.add(Instrument::Tom, lastBeat - 2.0 + i * 0.5, 0.4, toms[i], 0.8);
+    for (int bar = 4; bar < bars; bar += 4) w.add(Instrument::Boom, bar * 4.0, 2.0, bassRoot(w.chordAtBar(bar)), 0.6);
+  }
+  if (index == 5) {
+    // Breakdown: soft hats come in from bar 8 on.
+    for (int s = 8 * 16; s < steps; s += 2) {
+      w.add(Instrument::ClosedHat, s / 4.0, 0.05, 0, (s % 4 == 2 ? 0.35 : 0.2), 0.3);
+    }
+  }
+  if (index == 8) {
+    for (int bar = 4; bar < bars; bar += 4) w.add(Instrument::Crash, bar * 4.0, 2.0, 0, 0.6, 0.3);
+  }
+  if (index == 9) {
+    for (int bar = 1; bar < bars; ++bar) w.add(Instrument::Crash, bar * 4.0, 2.0, 0, 0.7, 0.3);
+  }
+}
+
+}  // namespace
+
+const std::vector<Section>& sections() {
+  static const std::vector<Section> list = [] {
+    std::vector<Section> s;
+    for (const Part& p : parts()) s.push_back(p.section);
+    return s;
+  }();
+  return list;
+}
+
+std::vector<double> hitTimes() {
+  std::vector<double> times;
+  for (size_t i = 1; i < sections().size(); ++i) times.push_back(sections()[i].start);
+  return times;
+}
+
+double duckDepthAt(double t) {
+  for (const Part& p : parts()) {
+    if (t >= p.section.start && t < p.section.end) return p.style.duck;
+  }
+  return 0.0;
+}
+
+std::vector<Note> buildScore() {
+  std::vector<Note> notes;
+  for (size_t i = 0; i < parts().size(); ++i) writeSection(parts()[i].section, parts()[i].style, i, notes);
+  std::stable_sort(notes.begin(), notes.end(),
+                   [](const Note& a, const Note& b) { return a.time < b.time; });
+  return notes;
+}
+
+}  // namespace lb_synth

@@ -1,0 +1,68 @@
+#pragma once
+// The composition: a tempo map whose section boundaries are the scene cuts of
+// the show, and the note list played over it. All times are in seconds of the
+// demo clock, which starts at the track's first sample.
+
+#include <string>
+#include <vector>
+
+namespace lb_synth {
+
+// Total rendered length: the show ends after 130 s; a little silence follows.
+constexpr double kTrackSeconds = 130.5;
+// Everything has faded to silence by this time.
+constexpr double kSilentFrom = 129.9;
+
+// One stretch of constant tempo between two cuts. It holds a whole number of
+// beats, so the first beat of the next section falls exactly on the cut.
+struct Section {
+  std::string name;
+  double start;  // seconds
+  double end;    // seconds
+  int beats;
+  double beatSeconds() const { return (end - start) / beats; }
+  double bpm() const { return 60.0 / beatSeconds(); }
+  double beatTime(double beat) const { return start + beat * beatSeconds(); }
+};
+
+// The sections in playing order; they tile [0, 130] without gaps.
+const std::vector<Section>& sections();
+
+// The instants where a new section starts with an audible hit (every section
+// start except 0): the scene cuts, the title card and the end of the show.
+std::vector<double> hitTimes();
+
+enum class Instrument {
+  Kick,
+  Snare,
+  ClosedHat,
+  OpenHat,
+  Crash,
+  Tom,
+  Boom,   // sub-bass impact under the big hits
+  Riser,  // filtered noise sweep leading into a cut
+  Bass,
+  Pad,
+  Pluck,  // short arpeggio notes
+  Lead,
+  Stab,   // short bright chord note on a hit
+};
+
+struct Note {
+  Instrument instrument;
+  double time;      // onset, seconds
+  double length;    // seconds until release starts (percussion: until choked)
+  double pitch;     // MIDI note number (ignored by unpitched drums)
+  double velocity;  // 0..1
+  double pan;       // -1 left .. +1 right
+  double tone;      // 0..1, how far the filter opens (pitched instruments)
+  bool choked;      // cut short before a cut: release fast instead of ringing out
+};
+
+// Sidechain depth (0 = none, 1 = full duck) of the section playing at time t.
+double duckDepthAt(double t);
+
+// The whole arrangement, sorted by onset.
+std::vector<Note> buildScore();
+
+}  // namespace lb_synth
