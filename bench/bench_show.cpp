@@ -1,0 +1,182 @@
+// Start-up and frame-time figures of the show itself, in a hidden window with
+// the same MyDemo the show builds.
+
+#include "Config.h"
+#include "Gl.h"
+#include "Mesh3D.h"
+#include "MyDemo.h"
+#include "ShaderProgram.h"
+#include "Texture.h"
+#include "bench.h"
+#if __has_include("HierarchyFile.h")
+#include "HierarchyFile.h"
+#define LB_HAVE_HIERARCHY 1
+#endif
+
+#include <SDL.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+
+namespace lb_bench {
+
+namespace {
+
+struct SceneSpan {
+  const char* name;
+  double start;
+  double end;
+};
+
+const SceneSpan kScenes[] = {{"GroupTitle", 0.0, 4.817},        {"MarchingCubes", 4.817, 21.067},
+                             {"BouncingCubes", 21.067, 33.9},   {"BouncingCubes2", 33.9, 42.067},
+                             {"Sinkhole", 42.067, 61.692},      {"Greetings", 61.692, 91.017},
+                             {"RobotCave", 91.017, 98.0},       {"RobotIntro", 98.0, 102.476},
+                             {"RobotRunning", 102.476, 121.639}, {"FallingApart", 121.639, 128.0}};
+
+SDL_Window* openWindow(int width, int height) {
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) return nullptr;
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
+  SDL_Window* window = SDL_CreateWindow("lb_bench", 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
+  if (window == nullptr || SDL_GL_CreateContext(window) == nullptr) {
+    std::fprintf(stderr, "lb_bench: no OpenGL 4.1 core context: %s\n", SDL_GetError());
+    return nullptr;
+  }
+  SDL_GL_SetSwapInterval(0);
+  glewExperimental = GL_TRUE;
+  glewInit();
+  glGetError();
+  glViewport(0, 0, width, height);
+  return window;
+}
+
+bool parseSize(const char* text, int* w, int* h) { return std::sscanf(text, "%dx%d", w, h) == 2 && *w > 0 && *h > 0; }
+
+}  // namespace
+
+int runFrames(int argc, char** argv) {
+  int width = 1280, height = 720, frames = 60;
+  for (int i = 0; i + 1 < argc; i += 2) {
+    if (std::strcmp(argv[i], "--size") == 0 && !parseSize(argv[i + 1], &width, &height)) return 2;
+    if (std::strcmp(argv[i], "--frames") == 0) frames = std::atoi(argv[i + 1]);
+  }
+  SDL_Window* window = openWindow(width, height);
+  if (window == nullptr) return 1;
+  MyDemo demo(width, height);
+  demo.init();
+  std::printf("# frames %dx%d\nscene\tmedian_ms\tp95_ms\tfps_median\tshow_cpu_ms\n", width, height);
+  for (const SceneSpan& s : kScenes) {
+    std::vector<double> wall, cpu;
+    const double step = (s.end - s.start) / (frames + 1);
+    demo.show(s.start + step);  // warm-up: driver state for this scene's programs
+    glFinish();
+    for (int k = 0; k < frames; ++k) {
+      const double t = s.start + step * (k + 1);
+      const double w0 = nowSeconds();
+      const double c0 = nowSeconds(CLOCK_THREAD_CPUTIME_ID);
+      demo.show(t);
+      const double c1 = nowSeconds(CLOCK_THREAD_CPUTIME_ID);
+      glFinish();
+      wall.push_back((nowSeconds() - w0) * 1e3);
+      cpu.push_back((c1 - c0) * 1e3);
+    }
+    const double median = percentile(wall, 50);
+    std::printf("%s\t%.2f\t%.2f\t%.1f\t%.3f\n", s.name, median, percentile(wall, 95), 1000.0 / median,
+                percentile(cpu, 50));
+    std::fflush(stdout);
+  }
+  SDL_DestroyWindow(window);
+  SDL_Quit();
+  return 0;
+}
+
+// From main() to the first finished frame, as the show does it: window,
+// context, catalogue, scenes, one frame. The process start itself (exec and
+// dynamic linking) is measured by the caller around this command.
+int runStartup(int, char**) {
+  const double t0 = nowSeconds();
+  SDL_Window* window = openWindow(1280, 720);
+  if (window == nullptr) return 1;
+  const double tContext = nowSeconds();
+  MyDemo demo(1280, 720);
+  demo.init();
+  const double tInit = nowSeconds();
+  demo.show(0.5);
+  glFinish();
+  SDL_GL_SwapWindow(window);
+  const double tFrame = nowSeconds();
+  timespec real;
+  clock_gettime(CLOCK_REALTIME, &real);
+  std::printf("# startup\nstep\tms\nwindow+context\t%.1f\ninit\t%.1f\nfirst frame\t%.1f\nmain to first frame\t%.1f\n",
+              (tContext - t0) * 1e3, (tInit - tContext) * 1e3, (tFrame - tInit) * 1e3, (tFrame - t0) * 1e3);
+  std::printf("first_frame_realtime\t%.6f\n", real.tv_sec + real.tv_nsec * 1e-9);
+  SDL_Quit();
+  return 0;
+}
+
+// Loading time by kind of asset: everything the catalogue lists, then the meshes
+// the scenes open by path and the robot hierarchies, loaded with the engine's
+// own classes in the order the show loads them. Run in a fresh process.
+int runStartupSplit(int, char**) {
+  SDL_Window* window = openWindow(320, 180);
+  if (window == nullptr) return 1;
+  double shaders = 0, textures = 0, meshes = 0, pathMeshes = 0, hierarchies = 0;
+  int nShaders = 0, nTextures = 0, nMeshes = 0;
+  std::ifstream in("data/config.txt");
+  std::string line, robotFile;
+  while (std::getline(in, line)) {
+    const size_t a = line.find(' ');
+    const size_t b = a == std::string::npos ? a : line.find(' ', a + 1);
+    if (b == std::string::npos) continue;
+    const std::string keyword = line.substr(0, a), key = line.substr(a + 1, b - a - 1), rest = line.substr(b + 1);
+    const double t0 = nowSeconds();
+    if (keyword == "Shader") {
+      const size_t c = rest.find(' ');
+      auto* p = new lb_engine::ShaderProgram();
+      p->addShader(rest.substr(0, c).c_str(), GL_FRAGMENT_SHADER);
+      p->addShader(rest.substr(c + 1).c_str(), GL_VERTEX_SHADER);
+      p->compile();
+      glFinish();
+      shaders += nowSeconds() - t0;
+      ++nShaders;
+    } else if (keyword == "Texture") {
+      const bool jpeg = rest.size() >= 3 && rest.compare(rest.size() - 3, 3, "jpg") == 0;
+      lb_engine::Texture texture(rest.c_str(), jpeg ? lb_engine::IMG_JPEG : lb_engine::IMG_PNG);
+      glFinish();
+      textures += nowSeconds() - t0;
+      ++nTextures;
+    } else if (keyword == "Mesh") {
+      new lb_engine::Mesh3D(rest.c_str());
+      meshes += nowSeconds() - t0;
+      ++nMeshes;
+    } else if (keyword == "File" && key == "robothier") {
+      robotFile = rest;
+    }
+  }
+  // Meshes opened by path, as often as the scenes open them.
+  const char* byPath[] = {"data/demogroup.obj", "data/demogroup.obj", "data/cube.obj", "data/cube.obj",
+                          "data/tunnel.obj",    "data/cube.obj",      "data/tunnel.obj", "data/sinkhole.obj",
+                          "data/cube.obj"};
+  double t0 = nowSeconds();
+  for (const char* p : byPath) new lb_engine::Mesh3D(p);
+  pathMeshes = nowSeconds() - t0;
+#ifdef LB_HAVE_HIERARCHY
+  t0 = nowSeconds();
+  for (int i = 0; i < 5 && !robotFile.empty(); ++i) parsehierfile(robotFile, nullptr);
+  hierarchies = nowSeconds() - t0;
+#endif
+  std::printf("# startup-split\nkind\tcount\tms\n");
+  std::printf("shader programs\t%d\t%.1f\ntextures\t%d\t%.1f\ncatalogue meshes\t%d\t%.1f\n", nShaders, shaders * 1e3,
+              nTextures, textures * 1e3, nMeshes, meshes * 1e3);
+  std::printf("meshes by path\t%zu\t%.1f\nrobot hierarchies\t5\t%.1f\n", sizeof byPath / sizeof byPath[0],
+              pathMeshes * 1e3, hierarchies * 1e3);
+  SDL_Quit();
+  return 0;
+}
+
+}  // namespace lb_bench

@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer harnesses (clang, ASan + UBSan) and runs each for a given
+# time on its committed corpus. Any finding fails the run; the crashing input is
+# left in fuzz/findings/ to be committed as a regression case once fixed.
+# Usage: scripts/fuzz.sh [SECONDS_PER_HARNESS] [HARNESS...]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=${LB_FUZZ_BUILD_DIR:-$root/build-fuzz}
+seconds=${1:-20}
+shift || true
+bash "$root/scripts/setup.sh" >/dev/null
+CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DLB_FUZZ=ON -DLB_BUILD_TESTS=OFF -DLB_BUILD_BENCH=OFF \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$build" -j"$(nproc)" --target fuzzers
+harnesses=("$@")
+if [ ${#harnesses[@]} -eq 0 ]; then
+  harnesses=($(cd "$build/fuzz" && ls fuzz_* | grep -v '\.' ))
+fi
+mkdir -p "$root/fuzz/findings"
+status=0
+for h in "${harnesses[@]}"; do
+  name=${h#fuzz_}
+  corpus="$root/fuzz/corpus/$name"
+  work=$(mktemp -d)
+  [ -d "$corpus" ] && cp -r "$corpus/." "$work/"
+  echo "fuzz: $h for ${seconds}s"
+  if ! "$build/fuzz/$h" -max_total_time="$seconds" -max_len=65536 -rss_limit_mb=2048 -timeout=10 \
+      -artifact_prefix="$root/fuzz/findings/$name-" -print_final_stats=1 "$work" 2>"$work.log"; then
+    echo "fuzz: $h found a problem:"; tail -40 "$work.log"; status=1
+  else
+    grep -E "stat::number_of_executed_units|cov:" "$work.log" | tail -2
+  fi
+  # Regression inputs: every committed finding must still pass.
+  for f in "$root"/fuzz/regressions/"$name"-*; do
+    [ -e "$f" ] || continue
+    "$build/fuzz/$h" "$f" >/dev/null 2>&1 || { echo "fuzz: regression $f fails again"; status=1; }
+  done
+  rm -rf "$work" "$work.log"
+done
+exit $status
