@@ -28,7 +28,4 @@ bool decodeJPEG(const unsigned char* data, size_t size, DecodedImage* image, std
 bool decodePNG(const unsigned char* data, size_t size, DecodedImage* image, std::string* error);
 bool decodeTGA(const unsigned char* data, size_t size, DecodedImage* image, std::string* error);
 
-// Reads a whole file in binary mode. False if it cannot be opened or read.
-bool readFileBytes(const char* path, std::vector<unsigned char>* bytes);
-
 }  // namespace lb_engine

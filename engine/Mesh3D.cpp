@@ -1,7 +1,7 @@
 #include "Mesh3D.h"
 
 #include "Gl.h"
-#include "ImageDecoder.h"
+#include "FileBytes.h"
 #include "ObjReader.h"
 
 #include <cstdio>

@@ -1,33 +1,49 @@
 #include "MeshIndex.h"
 
-#include <cctype>
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <cstring>
 
 namespace lb_engine {
 
 namespace {
 
-// An OBJ index: an optional sign and digits, then nothing but trailing white space
-// (a carriage return of a CR LF file). Values beyond int are clamped so that they
-// fail the later range check instead of wrapping.
+// isspace of the "C" locale.
+inline bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// An OBJ index as atoi reads it (leading white space, an optional sign, digits),
+// with nothing after it but white space (the carriage return of a CR LF file).
+// Values beyond int are clamped so that they fail the later range check instead
+// of wrapping.
 bool parseIndex(const char* text, int* value) {
-  char* end = nullptr;
-  errno = 0;
-  const long parsed = std::strtol(text, &end, 10);
-  if (end == text) return false;
-  while (*end != '\0' && std::isspace(static_cast<unsigned char>(*end))) ++end;
-  if (*end != '\0') return false;
-  if (parsed > INT_MAX || (errno == ERANGE && parsed > 0)) {
-    *value = INT_MAX;
-  } else if (parsed < INT_MIN || (errno == ERANGE && parsed < 0)) {
-    *value = INT_MIN;
-  } else {
-    *value = static_cast<int>(parsed);
+  const char* p = text;
+  while (isSpace(*p)) ++p;
+  bool negative = false;
+  if (*p == '+' || *p == '-') negative = *p++ == '-';
+  if (*p < '0' || *p > '9') return false;
+  long long magnitude = 0;
+  for (; *p >= '0' && *p <= '9'; ++p) {
+    if (magnitude <= INT_MAX) magnitude = magnitude * 10 + (*p - '0');
   }
+  while (isSpace(*p)) ++p;
+  if (*p != '\0') return false;
+  if (negative) magnitude = -magnitude;
+  *value = magnitude > INT_MAX ? INT_MAX : magnitude < INT_MIN ? INT_MIN : static_cast<int>(magnitude);
   return true;
+}
+
+// The next token of a line split on spaces and line feeds, as strtok_r gives it.
+char* nextToken(char** cursor) {
+  char* p = *cursor;
+  while (*p == ' ' || *p == '\n') ++p;
+  if (*p == '\0') {
+    *cursor = p;
+    return nullptr;
+  }
+  char* start = p;
+  while (*p != '\0' && *p != ' ' && *p != '\n') ++p;
+  if (*p != '\0') *p++ = '\0';
+  *cursor = p;
+  return start;
 }
 
 // Texture and normal pieces may be empty (7//3): that leaves the index 0.
@@ -47,10 +63,10 @@ MeshIndex::MeshIndex(char* line) {
 }
 
 bool MeshIndex::parse(char* line, const char** problem) {
-  char* save = nullptr;
-  strtok_r(line, " \n", &save);  // the leading "f"
+  char* tokens = line;
+  nextToken(&tokens);  // the leading "f"
   for (int corner = 0; corner < 3; ++corner) {
-    char* token = strtok_r(nullptr, " \n", &save);
+    char* token = nextToken(&tokens);
     if (token == nullptr) {
       *problem = "face needs at least three corners";
       return false;
@@ -71,7 +87,19 @@ bool MeshIndex::parse(char* line, const char** problem) {
 char* MeshIndex::strsep(char** cursor, const char* delimiters) {
   char* start = *cursor;
   if (start == nullptr) return nullptr;
-  char* delimiter = std::strpbrk(start, delimiters);
+  // A single delimiter (the "/" of face corners) is scanned for directly; this
+  // runs nine times per face.
+  char* delimiter = nullptr;
+  if (delimiters[0] != '\0' && delimiters[1] == '\0') {
+    for (char* p = start; *p != '\0'; ++p) {
+      if (*p == delimiters[0]) {
+        delimiter = p;
+        break;
+      }
+    }
+  } else {
+    delimiter = std::strpbrk(start, delimiters);
+  }
   if (delimiter != nullptr) {
     *delimiter = '\0';
     *cursor = delimiter + 1;

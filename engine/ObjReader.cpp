@@ -1,6 +1,6 @@
 #include "ObjReader.h"
 
-#include <cctype>
+#include <charconv>
 #include <cstdlib>
 #include <cstring>
 
@@ -8,30 +8,64 @@ namespace lb_engine {
 
 namespace {
 
-// Converts the next `count` space/newline tokens as atof does, after skipping the
-// record's keyword. False if a token is missing or is not a number (trailing
-// white space such as the CR of a CR LF file is allowed).
+// isspace of the "C" locale.
+inline bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+
+// The next token of a line split on spaces and line feeds, as strtok_r gives it:
+// leading delimiters skipped, the delimiter after the token overwritten. `end`
+// receives the token's end.
+inline char* nextToken(char** cursor, char** end) {
+  char* p = *cursor;
+  while (*p == ' ' || *p == '\n') ++p;
+  if (*p == '\0') {
+    *cursor = p;
+    return nullptr;
+  }
+  char* start = p;
+  while (*p != '\0' && *p != ' ' && *p != '\n') ++p;
+  *end = p;
+  if (*p != '\0') *p++ = '\0';
+  *cursor = p;
+  return start;
+}
+
+// atof of a whole token, which must hold a number and nothing but trailing white
+// space (the carriage return of a CR LF file). Plain decimals take the fast
+// path; anything from_chars does not take whole (a leading '+', hexadecimal,
+// leading white space) goes to strtod, which is what atof is. Both round
+// correctly, so the value is the same either way.
+bool parseFloat(const char* token, const char* end, float* value) {
+  const char* numberEnd = end;
+  while (numberEnd > token && isSpace(numberEnd[-1])) --numberEnd;
+  double parsed = 0;
+  const std::from_chars_result fast = std::from_chars(token, numberEnd, parsed);
+  if (fast.ec != std::errc() || fast.ptr != numberEnd) {
+    char* stop = nullptr;
+    parsed = std::strtod(token, &stop);
+    if (stop == token) return false;
+    while (*stop != '\0' && isSpace(*stop)) ++stop;
+    if (*stop != '\0') return false;
+  }
+  *value = static_cast<float>(parsed);
+  return true;
+}
+
+// Converts the next `count` tokens after the record's keyword. False if a token
+// is missing or is not a number.
 bool readNumbers(char* line, int count, float* values, const char** problem) {
-  char* save = nullptr;
-  strtok_r(line, " \n", &save);
+  char* cursor = line;
+  char* end = nullptr;
+  nextToken(&cursor, &end);
   for (int i = 0; i < count; ++i) {
-    char* token = strtok_r(nullptr, " \n", &save);
+    const char* token = nextToken(&cursor, &end);
     if (token == nullptr) {
       *problem = "too few numbers in record";
       return false;
     }
-    char* end = nullptr;
-    const double value = std::strtod(token, &end);
-    if (end == token) {
+    if (!parseFloat(token, end, &values[i])) {
       *problem = "not a number in record";
       return false;
     }
-    while (*end != '\0' && std::isspace(static_cast<unsigned char>(*end))) ++end;
-    if (*end != '\0') {
-      *problem = "not a number in record";
-      return false;
-    }
-    values[i] = static_cast<float>(value);
   }
   return true;
 }

@@ -1,6 +1,7 @@
 #include "Texture.h"
 
 #include "Gl.h"
+#include "FileBytes.h"
 #include "ImageDecoder.h"
 
 #include <cstdio>

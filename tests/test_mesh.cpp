@@ -3,7 +3,7 @@
 
 #include "GlContext.h"
 #include "Gl.h"
-#include "ImageDecoder.h"
+#include "FileBytes.h"
 #include "Mesh3D.h"
 #include "ObjReader.h"
 #include "ShaderProgram.h"
@@ -12,6 +12,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -149,6 +150,21 @@ TEST(ObjReader, MalformedRecordsAreSkippedWithTheirLine) {
   EXPECT_THAT(parsed.messages, HasSubstr("too few numbers"));
   EXPECT_THAT(parsed.messages, HasSubstr("three corners"));
   EXPECT_THAT(parsed.messages, Not(HasSubstr(":15:")));
+}
+
+TEST(ObjReader, NumbersConvertAsAtofDoes) {
+  const char* tokens[] = {"0.1",     "-0",          "+1.5",       "0x1p3",     "1e400",   "-1e400",
+                          "1e-45",   "1.17549435e-38", "3.4028235e38", ".5",     "5.",      "-.5e-3",
+                          "123456789.123456789", "\t7",  "2.5\r",       "inf",     "1E2",     "00012.5000"};
+  for (const char* token : tokens) {
+    SCOPED_TRACE(token);
+    const Parsed parsed = parseText(std::string("v ") + token + " " + token + " " + token + "\n");
+    ASSERT_EQ(parsed.messages, "");
+    ASSERT_EQ(parsed.obj.positions.size(), 3u);
+    const float expected = static_cast<float>(std::atof(token));
+    EXPECT_EQ(std::memcmp(&parsed.obj.positions[0], &expected, sizeof(float)), 0)
+        << parsed.obj.positions[0] << " vs " << expected;
+  }
 }
 
 TEST(ObjReader, OutOfRangeIndicesAreFatalAndNamed) {
