@@ -146,6 +146,35 @@ TEST_F(SinkholeScene, LaunchTimesAreWholeSecondsAfter28_067FromThirtyDraws) {
   EXPECT_GT(slots.size(), 3u);
 }
 
+// In the show, the three scenes constructed before Sinkhole draw 1004 values, so
+// its launch draws are values 1005 to 1034 of the sequence and Greetings' layout
+// draws 1035 to 1094 (five per cube: x from the first two, y from the third, z
+// from the last two).
+TEST_F(SinkholeScene, ShowLayoutsComeFromTheirPlaceInTheSequence) {
+  const auto start = randState();
+  MyDemo demo(kWidth, kHeight);
+  demo.init();
+  Sinkhole* sinkhole = findScene<Sinkhole>(demo);
+  Greetings* greetings = findScene<Greetings>(demo);
+  ASSERT_NE(sinkhole, nullptr);
+  ASSERT_NE(greetings, nullptr);
+
+  setRandState(start);
+  std::vector<double> values(1094);
+  for (double& v : values) v = drand48();
+  for (int i = 0; i < 30; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_NEAR(sinkhole->launchTimes[i], 28.067 + std::floor(10 * values[1004 + i]), 1e-9);
+  }
+  for (int i = 0; i < Greetings::kCubeCount; ++i) {
+    SCOPED_TRACE(i);
+    const double* r = &values[1034 + 5 * i];
+    EXPECT_FLOAT_EQ(greetings->cubePositions[i][0], static_cast<float>(std::sin(3.14 * r[1]) * (1 + r[0])));
+    EXPECT_FLOAT_EQ(greetings->cubePositions[i][1], static_cast<float>(12 * r[2]));
+    EXPECT_FLOAT_EQ(greetings->cubePositions[i][2], static_cast<float>(std::sin(3.14 * r[4]) * (1 + r[3])));
+  }
+}
+
 TEST_F(SinkholeScene, CubesReachTheEndOfEachArmThenSink) {
   MyDemo demo(kWidth, kHeight);
   demo.init();
