@@ -53,7 +53,12 @@ rm "$tmp/nokey/data/config.txt"
 grep -v '^Shader gloom ' "$build/data/config.txt" >"$tmp/nokey/data/config.txt"
 expect_refusal "$tmp/nokey" '"Shader gloom"' "$render" --at 1 --out "$tmp/k.png" --size 64x36
 
-# 4. t = 0 lies outside every scene's open interval: the frame is black.
+# 4. No display to open a GL context on: named, and no file written.
+expect_refusal "$build" "cannot start SDL video" env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 \
+  "$render" --at 1 --out "$tmp/nodisplay.png" --size 64x36
+[ -e "$tmp/nodisplay.png" ] && { note "a PNG was written without a GL context"; fail=1; }
+
+# 5. t = 0 lies outside every scene's open interval: the frame is black.
 if ! (cd "$tmp" && "$render" --at 0 --out black.png --size 64x36 >"$tmp/out.txt" 2>"$tmp/err.txt"); then
   note "render at t = 0 failed: $(cat "$tmp/err.txt")"
   fail=1
@@ -66,7 +71,7 @@ else
   fi
 fi
 
-# 5. Several times into a folder: one PNG each, in the order given.
+# 6. Several times into a folder: one PNG each, in the order given.
 if ! (cd "$tmp" && "$render" --at 2 --at 0 --out shots/ --size 64x36 >"$tmp/out.txt" 2>"$tmp/err.txt"); then
   note "render into a folder failed: $(cat "$tmp/err.txt")"
   fail=1
