@@ -95,7 +95,8 @@ Hierarchy3D* parsehierfile(std::string path, Mesh3D* mesh) {
     char* name = nullptr;
     Node* node = createhier(line + depth, &name);
     if (node == nullptr) {
-      fprintf(stderr, "%s:%d: node \"%s\" needs a name and %d numbers\n", path.c_str(), lineNumber,
+      // The line is not blank, so it has a name: the numbers are what is short.
+      fprintf(stderr, "%s:%d: node \"%s\" has fewer than %d numbers\n", path.c_str(), lineNumber,
               name != nullptr ? name : "", kNumbersPerNode);
       exit(EXIT_FAILURE);
     }

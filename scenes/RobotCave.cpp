@@ -89,6 +89,7 @@ void RobotCave::show(double t) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
   glClearColor(0, 0, 0, 1);
   program->use();
+  // No camera: the eye sits at the origin looking down -z.
   Matrix identity;
   identity.translate(0, 0, 0);
   drawRobotCorridor(program, identity, projection, floor, floorTexture, tunnel, tunnelTexture);

@@ -308,7 +308,7 @@ TEST_F(HierarchyFileDeathTest, DepthThatSkipsALevelStops) {
 TEST_F(HierarchyFileDeathTest, FewerThanSixteenNumbersStops) {
   const std::string path =
       dir.write("short.hier", plain(0, "a") + "\n b 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0\n");
-  EXPECT_EXIT(parsehierfile(path, nullptr), testing::ExitedWithCode(1), "/short\\.hier:3: node \"b\" needs a name and 16 numbers");
+  EXPECT_EXIT(parsehierfile(path, nullptr), testing::ExitedWithCode(1), "/short\\.hier:3: node \"b\" has fewer than 16 numbers");
 }
 
 // ---------------------------------------------------------------- traversals
