@@ -15,10 +15,10 @@ void main() {
   vec3 tex = texture(img, vUv).rgb;
   vec3 n = normalize(vNormal + vec3(1e-6));
   vec3 key = normalize(vec3(0.45, 0.8, 0.4));
-  // Wrapped diffuse keeps surfaces that face away from the key readable.
-  float diffuse = clamp(dot(n, key) * 0.6 + 0.4, 0.0, 1.0);
+  // A cool ambient keeps faces turned away from the key readable.
+  float diffuse = max(dot(n, key), 0.0);
   float fill = 0.5 + 0.5 * n.y;
-  vec3 light = vec3(1.0, 0.95, 0.88) * diffuse * 0.85 + vec3(0.25, 0.35, 0.55) * fill * 0.35;
+  vec3 light = vec3(0.34, 0.38, 0.48) + vec3(1.0, 0.93, 0.85) * diffuse * 0.8 + vec3(0.2, 0.3, 0.45) * fill * 0.3;
   float lum = dot(tex, vec3(0.299, 0.587, 0.114));
   float glow = smoothstep(0.55, 0.95, lum);
   vec3 color = tex * light + tex * glow * 0.9;

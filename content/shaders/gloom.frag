@@ -20,8 +20,8 @@ void main() {
   vec3 key = normalize(vec3(-0.35, 0.75, -0.55));
   float diffuse = clamp(dot(n, key), 0.0, 1.0);
   float rim = pow(1.0 - abs(n.y), 2.0);
-  vec3 lit = tex * (0.35 + 0.85 * diffuse) + vec3(0.2, 0.5, 0.6) * rim * 0.25;
+  vec3 lit = tex * (0.45 + 0.85 * diffuse) + vec3(0.2, 0.5, 0.6) * rim * 0.25;
   float lum = dot(tex, vec3(0.299, 0.587, 0.114));
   color = vec4(lit, 1.0);
-  glow = vec4(tex * smoothstep(0.35, 0.9, lum) * (0.6 + 0.4 * diffuse), 1.0);
+  glow = vec4(tex * smoothstep(0.45, 0.95, lum) * (0.6 + 0.4 * diffuse), 1.0);
 }
