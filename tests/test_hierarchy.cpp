@@ -7,6 +7,7 @@
 #include "Hierarchy3D.h"
 #include "HierarchyFile.h"
 #include "ShaderProgram.h"
+#include "res_TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -14,43 +15,14 @@
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
-#include <vector>
 
 using lb_engine::Hierarchy3D;
 using lb_engine::Matrix;
 using lb_engine::Node;
 
 namespace {
-
-// A scratch folder for input files, removed with its contents at scope exit.
-class ScratchDir {
- public:
-  ScratchDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "lb_hier_XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    if (mkdtemp(buffer.data()) != nullptr) dir_ = buffer.data();
-  }
-  ~ScratchDir() {
-    std::error_code ignored;
-    if (!dir_.empty()) std::filesystem::remove_all(dir_, ignored);
-  }
-  ScratchDir(const ScratchDir&) = delete;
-  ScratchDir& operator=(const ScratchDir&) = delete;
-  std::string write(const std::string& name, const std::string& content) const {
-    const std::string path = dir_ + "/" + name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path;
-  }
-
- private:
-  std::string dir_;
-};
 
 Matrix fromGlm(const glm::mat4& g) {
   Matrix m;
@@ -198,7 +170,7 @@ TEST(HierarchyLine, CreateHierTakesNameAndSixteenNumbers) {
 // ---------------------------------------------------------------- whole files
 
 TEST(HierarchyFile, IdentityAndTranslationRows) {
-  ScratchDir dir;
+  lb_test::ResTempDir dir;
   const std::string path = dir.write("rows.hier",
                                      "center 1 0 0 0 0 1 0 0 0 0 1 0 0 0 0 1\n"
                                      " foot 1 0 0 4 0 1 0 5 0 0 1 6 0 0 0 1\n");
@@ -214,7 +186,7 @@ TEST(HierarchyFile, IdentityAndTranslationRows) {
 }
 
 TEST(HierarchyFile, DepthsBuildTheTreeInFileOrder) {
-  ScratchDir dir;
+  lb_test::ResTempDir dir;
   const std::string path =
       dir.write("tree.hier", plain(0, "a") + plain(1, "b") + plain(1, "c") + plain(2, "d") + plain(0, "e"));
   Hierarchy3D* hier = parsehierfile(path, nullptr);
@@ -230,7 +202,7 @@ TEST(HierarchyFile, DepthsBuildTheTreeInFileOrder) {
 }
 
 TEST(HierarchyFile, BlankLinesExtraTokensAndSpacingChangeNothing) {
-  ScratchDir dir;
+  lb_test::ResTempDir dir;
   const std::string clean = plain(0, "a") + " b 1 0 0 2 0 1 0 0 0 0 1 0 0 0 0 1\n";
   const std::string messy = "\n" + plain(0, "a") + "\n\n   \n" +
                             " b   1 0  0 2 0 1 0 0 0 0 1 0 0 0 0 1   extra 7 tokens\n\n";
@@ -243,7 +215,7 @@ TEST(HierarchyFile, BlankLinesExtraTokensAndSpacingChangeNothing) {
 }
 
 TEST(HierarchyFile, FinalLineWithoutNewlineAndMeshForEveryNode) {
-  ScratchDir dir;
+  lb_test::ResTempDir dir;
   std::string text = plain(0, "a") + plain(1, "b");
   text.pop_back();
   auto* mesh = reinterpret_cast<lb_engine::Mesh3D*>(0x1000);  // never drawn, only stored
@@ -260,7 +232,7 @@ TEST(HierarchyFile, LineOf199CharactersIsWholeAndLongerLinesEndTheReading) {
     s += std::string(length - s.size(), 'x');
     return s;
   };
-  ScratchDir dir;
+  lb_test::ResTempDir dir;
   const std::string fits = padded("a", 199);
   ASSERT_EQ(fits.size(), 199u);
   testing::internal::CaptureStderr();
@@ -291,7 +263,7 @@ TEST(HierarchyFile, MissingFileGivesAnEmptyHierarchy) {
 class HierarchyFileDeathTest : public ::testing::Test {
  protected:
   void SetUp() override { GTEST_FLAG_SET(death_test_style, "threadsafe"); }
-  ScratchDir dir;
+  lb_test::ResTempDir dir;
 };
 
 TEST_F(HierarchyFileDeathTest, DepthThatSkipsALevelStops) {
@@ -318,7 +290,7 @@ TEST(HierarchyTraversal, BakeGivesEachNodeItsAbsoluteTransform) {
   const glm::mat4 B = translation(0, 2, 0) * rotation(-0.8f, {0, 1, 0});
   const glm::mat4 C = translation(3, 0, 0);
   const glm::mat4 P = translation(5, -1, -20) * rotation(4.68f, {0, 1, 0});
-  ScratchDir dir;
+  lb_test::ResTempDir dir;
   const std::string path = dir.write("bake.hier", line(0, "A", A) + line(1, "B", B) + line(1, "C", C));
   Hierarchy3D* hier = parsehierfile(path, nullptr);
   hiertoindividual(hier->getNode("A"), fromGlm(P));
@@ -335,7 +307,7 @@ class HierDraw : public lb_test::GlTest {
  protected:
   // A program of the test's own in which both matrices are live uniforms.
   lb_engine::ShaderProgram* makeProgram() {
-    ScratchDir dir;
+    lb_test::ResTempDir dir;
     const std::string vs = dir.write("v.glsl",
                                      "#version 410 core\n"
                                      "layout(location = 0) in vec3 position;\n"
@@ -384,7 +356,7 @@ TEST_F(HierDraw, ChildrenComposeUnderTheirPosedParent) {
   lb_engine::ShaderProgram* program = makeProgram();
   const glm::mat4 rootRest = translation(0, 1, 0), childRest = translation(0, 0, -1);
   const glm::mat4 pose = rotation(0.6f, {0, 1, 0});
-  ScratchDir dir;
+  lb_test::ResTempDir dir;
   Hierarchy3D* hier =
       parsehierfile(dir.write("two.hier", line(0, "root", rootRest) + line(1, "child", childRest)), nullptr);
   hier->getNode("root")->updateMatrix(fromGlm(pose), false);

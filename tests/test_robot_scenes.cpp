@@ -12,6 +12,7 @@
 #include "RobotCave.h"
 #include "RobotIntro.h"
 #include "RobotRunning.h"
+#include "res_TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -23,9 +24,7 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -400,17 +399,13 @@ TEST_F(RobotScenes, PartsBeyondTheTablesGetTheFixedArrivalAndNoDrift) {
   REQUIRE_DATA();
   show();  // the shared show first, so this test's draws come after its own
   // A 60-part robot: "center" with the eight joints and 51 more parts.
-  char dirTemplate[] = "/tmp/lb_robot_XXXXXX";
-  ASSERT_NE(mkdtemp(dirTemplate), nullptr);
-  const std::string path = std::string(dirTemplate) + "/big.hier";
-  {
-    std::ofstream out(path);
-    out << identityLine("", "center", 0, 0, 0);
-    const char* joints[] = {"leftleg", "leftknee", "rightleg", "rightknee",
-                            "leftshoulder", "rightshoulder", "leftelbow", "rightelbow"};
-    for (const char* j : joints) out << identityLine(" ", j, 0, 0, -1);
-    for (int i = 0; i < 51; ++i) out << identityLine(" ", "extra" + std::to_string(i), 0, 1, i * 0.1);
-  }
+  lb_test::ResTempDir dir;
+  std::string text = identityLine("", "center", 0, 0, 0);
+  for (const char* j : {"leftleg", "leftknee", "rightleg", "rightknee", "leftshoulder", "rightshoulder",
+                        "leftelbow", "rightelbow"})
+    text += identityLine(" ", j, 0, 0, -1);
+  for (int i = 0; i < 51; ++i) text += identityLine(" ", "extra" + std::to_string(i), 0, 1, i * 0.1);
+  const std::string path = dir.write("big.hier", text);
   lb_engine::Config config("data/config.txt");
   config.files["robothier"] = path;
 
@@ -438,8 +433,6 @@ TEST_F(RobotScenes, PartsBeyondTheTablesGetTheFixedArrivalAndNoDrift) {
   cave.show(97.5);
   finale.show(127.0);
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-  std::remove(path.c_str());
-  rmdir(dirTemplate);
 }
 
 TEST_F(RobotScenes, SceneStopsOnARobotFileWithoutCenter) {
