@@ -23,6 +23,7 @@ void main() {
   float edgeOn = clamp(vDistance / 60.0, 0.0, 1.0);
   vec3 tint = vec3(0.35, 0.8, 0.95);
   vec3 color = mix(tint, vec3(1.0), t.a * 0.6 + band * 0.5);
-  float alpha = clamp(t.a * 0.38 + band * 0.22 + edgeOn * 0.1, 0.04, 0.6);
+  // Clear between the streaks, so the names behind stay crisp.
+  float alpha = clamp(t.a * t.a * 0.75 + band * 0.22 + edgeOn * 0.06, 0.03, 0.6);
   fragColor = vec4(color, alpha);
 }

@@ -124,7 +124,7 @@ MeshBuilder makeGroupsMesh(const Font& font, const std::vector<std::string>& nam
     const size_t j = outer ? k : k - outerCount;
     const double h = outer ? 168.0 - 7.0 * static_cast<double>(j) : 110.0 - 12.0 * static_cast<double>(j);
     const double d = eyeMid - h;
-    const double capHeight = (outer ? 0.042 : 0.035) * d + 0.3;
+    const double capHeight = (outer ? 0.037 : 0.032) * d + 0.3;
     const Coverage text = font.render(names[k], 32, 1);
     int w, hpx;
     coveredSize(text, &w, &hpx);
