@@ -28,11 +28,12 @@ void main() {
   vec2 texel = 1.0 / vec2(textureSize(color0, 0));
   float scale = float(textureSize(color0, 0).y) / 720.0;
   float coc = clamp(abs(z - focus) / max(z, 0.1) * 1.4, 0.0, 1.0) * 11.0 * scale;
+  float turn = 6.2831853 * fract(52.9829189 * fract(dot(gl_FragCoord.xy, vec2(0.06711056, 0.00583715))));
   vec3 sum = texture(color0, vUv).rgb;
   float total = 1.0;
   for (int i = 0; i < 14; ++i) {
     float f = (float(i) + 0.5) / 14.0;
-    float a = float(i) * 2.39996;
+    float a = float(i) * 2.39996 + turn;
     vec3 s = texture(color0, vUv + vec2(cos(a), sin(a)) * sqrt(f) * coc * texel).rgb;
     // Bright taps weigh more: out-of-focus highlights open into discs.
     float w = 1.0 + 2.0 * dot(s, vec3(0.3, 0.6, 0.1));

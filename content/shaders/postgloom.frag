@@ -15,13 +15,16 @@ void main() {
   vec3 base = texture(color0, vUv).rgb;
   vec2 texel = 1.0 / vec2(textureSize(color1, 0));
   // Bloom radius in pixels, relative to a 720-line frame.
-  float radius = 30.0 * float(textureSize(color1, 0).y) / 720.0;
+  float radius = 22.0 * float(textureSize(color1, 0).y) / 720.0;
+  // Interleaved-gradient noise turns the spiral per pixel, so thin bright lines
+  // spread into a soft halo instead of a few sharp copies.
+  float turn = 6.2831853 * fract(52.9829189 * fract(dot(gl_FragCoord.xy, vec2(0.06711056, 0.00583715))));
   vec3 bloom = texture(color1, vUv).rgb * 0.5;
   float total = 0.5;
   for (int i = 0; i < 16; ++i) {
     float f = (float(i) + 0.5) / 16.0;
     float r = sqrt(f) * radius;
-    float a = float(i) * 2.39996;
+    float a = float(i) * 2.39996 + turn;
     float w = 1.0 - f * 0.8;
     bloom += texture(color1, vUv + vec2(cos(a), sin(a)) * r * texel).rgb * w;
     total += w;

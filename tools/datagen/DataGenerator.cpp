@@ -66,7 +66,7 @@ bool readFile(const std::string& path, std::string* bytes, std::string* error) {
 
 MeshBuilder makeTitleMesh(const Font& font) {
   MeshBuilder m;
-  const Coverage text = font.render("Quasar Fern", 44, 1);
+  const Coverage text = font.render("Quasar Fern", 72, 2);
   int w, h;
   coveredSize(text, &w, &h);
   const double width = 11.4;  // fits the +-7.5 visible at the title's distance
