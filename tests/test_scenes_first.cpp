@@ -16,6 +16,8 @@
 #include "PngWriter.h"
 #include "RenderOptions.h"
 
+#include <glm/glm.hpp>
+#include <glm/gtc/matrix_transform.hpp>
 #include <png.h>
 #include <unistd.h>
 
@@ -232,6 +234,62 @@ TEST_F(FirstScenes, BouncingCubesFramesAreLitMovingAndRepeatable) {
 TEST_F(FirstScenes, BouncingCubes2FramesAreLitMovingAndRepeatable) {
   REQUIRE_DATA();
   expectLiveStableFrames({"BouncingCubes2", 34.0, 38.0, 42.0});
+}
+
+namespace {
+
+// Where GLM's perspective puts a point of the eye's frame on a 320x180 screen,
+// as a row counted from the top.
+double screenRow(double y, double z, double far) {
+  const glm::dmat4 projection =
+      glm::perspective(glm::radians(35.0), static_cast<double>(kFrameWidth) / kFrameHeight, 0.1, far);
+  const glm::dvec4 clip = projection * glm::dvec4(0, y, z, 1);
+  return (1 - clip.y / clip.w) / 2 * kFrameHeight;
+}
+
+// Mean row and column of the lit pixels in rows [firstRow, lastRow).
+void litCentroid(const lb_render::Image& image, int firstRow, int lastRow, double* row, double* column) {
+  double sumRow = 0, sumColumn = 0, count = 0;
+  for (int y = firstRow; y < lastRow; ++y)
+    for (int x = 0; x < image.width; ++x) {
+      const unsigned char* p = image.rgb.data() + (static_cast<size_t>(y) * image.width + x) * 3;
+      if (p[0] > 64 || p[1] > 64 || p[2] > 64) {
+        sumRow += y;
+        sumColumn += x;
+        count += 1;
+      }
+    }
+  ASSERT_GT(count, 100) << "almost nothing lit";
+  *row = sumRow / count;
+  *column = sumColumn / count;
+}
+
+}  // namespace
+
+// The title is turned upright first and then moved down the view axis (the
+// other product order would swing it out of view): it sits at the centre of
+// the screen in the title scene and one unit higher in the rolling-cubes scene.
+TEST_F(FirstScenes, TitleSitsWhereTheProjectionPutsIt) {
+  REQUIRE_DATA();
+  MyDemo demo(kWidth, kHeight);
+  demo.init();
+  lb_render::FrameRenderer renderer(&demo, kWidth, kHeight);
+  lb_render::Image frame;
+  double row = 0, column = 0;
+
+  renderer.render(4.7, &frame);  // the last credits have slid off by now
+  litCentroid(frame, 0, kHeight, &row, &column);
+  EXPECT_NEAR(row, screenRow(0, -13.33, 1500), 6);
+  EXPECT_NEAR(column, kWidth / 2.0, 8);
+
+  // Rolling cubes run along y = -2, well below the raised title: only the
+  // upper part of the screen is measured.
+  renderer.render(12.9, &frame);
+  const double expected = screenRow(1, -13.33, 150);
+  ASSERT_LT(expected, 80);
+  litCentroid(frame, 0, 105, &row, &column);
+  EXPECT_NEAR(row, expected, 6);
+  EXPECT_NEAR(column, kWidth / 2.0, 8);
 }
 
 TEST_F(FirstScenes, FramesOutsideEveryIntervalAreBlackAndKeepTheClearColour) {
