@@ -24,7 +24,8 @@ class Greetings : public lb_engine::Scene {
   lb_engine::ShaderProgram* program;
   lb_engine::ShaderProgram* glassProgram;
   lb_engine::Matrix projection;
-  float cubePositions[kCubeCount][3];  // x, y, z of each cube at the scene's start
+  // Per cube: x and z in [0, 2); y in [0, 12), its height above 200 at the start.
+  float cubePositions[kCubeCount][3];
 
   // Draws 60 values of the process-wide drand48 sequence (5 per cube).
   Greetings(int width, int height, lb_engine::Config* config);
