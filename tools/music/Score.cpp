@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <map>
 
+#include "Dsp.h"
+
 namespace lb_synth {
 
 namespace {
@@ -43,39 +45,40 @@ const std::map<std::string, Chord>& chordTable() {
 struct Part {
   Section section;
   Style style;
+  double levelDb;  // applied to every note of the section except the hit on its cut
 };
 
 const std::vector<Part>& parts() {
   static const std::vector<Part> list = {
       {{"title", 0.0, 4.817, 10},
-       {0, 0, 0, 0, true, 1, false, 0.0, 0.2, 0.25, 0, 0.45, false, {"Am", "Am", "Am"}}},
+       {0, 0, 0, 0, true, 1, false, 0.0, 0.2, 0.25, 0, 0.45, false, {"Am", "Am", "Am"}}, 0.0},
       {{"marching", 4.817, 21.067, 32},
        {1, 1, 1, 2, true, 1, false, 0.35, 0.45, 0.5, 2, 0.7, false,
-        {"Am", "F", "C", "G", "Am", "F", "C", "G"}}},
+        {"Am", "F", "C", "G", "Am", "F", "C", "G"}}, -2.0},
       {{"tunnel", 21.067, 33.9, 26},
        {2, 1, 3, 3, true, 2, false, 0.55, 0.65, 0.5, 2, 0.85, true,
-        {"Am", "F", "C", "G", "Am", "F", "G"}}},
+        {"Am", "F", "C", "G", "Am", "F", "G"}}, -1.0},
       {{"tunnel-lead", 33.9, 42.067, 16},
-       {2, 1, 3, 3, true, 2, true, 0.55, 0.8, 0.5, 1, 0.9, true, {"F", "G", "Am", "E"}}},
+       {2, 1, 3, 3, true, 2, true, 0.55, 0.8, 0.5, 1, 0.9, true, {"F", "G", "Am", "E"}}, -0.8},
       {{"sinkhole", 42.067, 61.692, 40},
        {3, 2, 1, 1, true, 0, false, 0.45, 0.3, 0.5, 2, 0.8, false,
-        {"Am", "Am", "Dm", "Dm", "F", "F", "E", "E", "Am", "E"}}},
+        {"Am", "Am", "Dm", "Dm", "F", "F", "E", "E", "Am", "E"}}, -1.3},
       {{"greetings", 61.692, 91.017, 60},
        {0, 0, 0, 1, true, 2, true, 0.0, 0.4, 0.5, 3, 0.5, false,
-        {"F", "C", "G", "Am", "F", "C", "G", "Am", "F", "C", "G", "Am", "Dm", "F", "E"}}},
+        {"F", "C", "G", "Am", "F", "C", "G", "Am", "F", "C", "G", "Am", "Dm", "F", "E"}}, -4.0},
       {{"cave", 91.017, 98.0, 14},
-       {2, 0, 1, 2, true, 0, false, 0.5, 0.35, 0.25, 2, 0.65, false, {"Am", "Am", "Am", "Am"}}},
+       {2, 0, 1, 2, true, 0, false, 0.5, 0.35, 0.25, 2, 0.65, false, {"Am", "Am", "Am", "Am"}}, -3.5},
       {{"robot-intro", 98.0, 102.476, 9},
-       {2, 3, 2, 2, true, 2, false, 0.5, 0.55, 0.25, 1, 0.75, false, {"F", "G", "E"}}},
+       {2, 3, 2, 2, true, 2, false, 0.5, 0.55, 0.25, 1, 0.75, false, {"F", "G", "E"}}, -1.8},
       {{"running", 102.476, 121.639, 38},
        {2, 1, 3, 3, true, 2, true, 0.6, 0.85, 0.5, 2, 0.95, true,
-        {"Am", "F", "C", "G", "Am", "F", "C", "G", "F", "G"}}},
+        {"Am", "F", "C", "G", "Am", "F", "C", "G", "F", "G"}}, -0.5},
       {{"finale", 121.639, 126.573, 10},
-       {2, 1, 3, 3, true, 2, true, 0.6, 1.0, 0.5, 2, 1.0, true, {"Am", "F", "G"}}},
+       {2, 1, 3, 3, true, 2, true, 0.6, 1.0, 0.5, 2, 1.0, true, {"Am", "F", "G"}}, 0.0},
       {{"title-card", 126.573, 128.0, 3},
-       {0, 0, 0, 0, true, 0, false, 0.0, 0.6, 0.25, 2, 0.8, false, {"Am"}}},
+       {0, 0, 0, 0, true, 0, false, 0.0, 0.6, 0.25, 2, 0.8, false, {"Am"}}, 0.0},
       {{"end", 128.0, 130.0, 4},
-       {0, 0, 0, 0, true, 0, false, 0.0, 0.5, 0.0, 3, 0.8, false, {"A"}}},
+       {0, 0, 0, 0, true, 0, false, 0.0, 0.5, 0.0, 3, 0.8, false, {"A"}}, 0.0},
   };
   return list;
 }
@@ -109,8 +112,9 @@ int pluckRoot(const Chord& c) { return 57 + (c.pitchClass - 9 + 12) % 12; }  // 
 
 class Writer {
  public:
-  Writer(const Section& s, const Style& st, std::vector<Note>& out)
-      : sec_(s), style_(st), out_(out), gapStart_(s.end - st.gapBeats * s.beatSeconds()) {}
+  Writer(const Section& s, const Style& st, double levelDb, std::vector<Note>& out)
+      : sec_(s), style_(st), out_(out), gapStart_(s.end - st.gapBeats * s.beatSeconds()),
+        level_(dbToGain(levelDb)) {}
 
   double beatTime(double beat) const { return sec_.beatTime(beat); }
   bool audible(double beat) const { return beatTime(beat) < gapStart_ - 1e-9; }
@@ -118,7 +122,7 @@ class Writer {
   // Adds a note unless it starts inside the pre-cut gap; notes reaching into
   // the gap are cut short there so the next hit stands out.
   void add(Instrument instrument, double beat, double lengthSeconds, double pitch,
-           double velocity, double pan = 0.0) {
+           double velocity, double pan = 0.0, bool hit = false) {
     const double t = beatTime(beat);
     if (!audible(beat)) return;
     double len = lengthSeconds;
@@ -127,8 +131,8 @@ class Writer {
       len = gapStart_ - t;
       choked = true;
     }
-    out_.push_back({instrument, t, len, pitch, std::clamp(velocity, 0.0, 1.0), pan, style_.bright,
-                    choked});
+    const double v = std::clamp(velocity, 0.0, 1.0) * (hit ? 1.0 : level_);
+    out_.push_back({instrument, t, len, pitch, v, pan, style_.bright, choked});
   }
 
   const Chord& chordAtBar(int bar) const {
@@ -144,10 +148,13 @@ class Writer {
   const Style& style_;
   std::vector<Note>& out_;
   double gapStart_;
+  double level_;
 };
 
-void writeSection(const Section& sec, const Style& st, size_t index, std::vector<Note>& out) {
-  Writer w(sec, st, out);
+void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
+  const Section& sec = part.section;
+  const Style& st = part.style;
+  Writer w(sec, st, part.levelDb, out);
   const double beat = sec.beatSeconds();
   const int steps = sec.beats * 4;  // sixteenth notes
   const int bars = (sec.beats + 3) / 4;
@@ -155,15 +162,15 @@ void writeSection(const Section& sec, const Style& st, size_t index, std::vector
 
   // The hit on the cut itself.
   const Chord& first = w.chordAtBar(0);
-  if (st.hit == 1 || st.hit == 2) w.add(Instrument::Kick, 0, 0.5, 0, 1.0);
+  if (st.hit == 1 || st.hit == 2) w.add(Instrument::Kick, 0, 0.5, 0, 1.0, 0.0, true);
   if (st.hit >= 1) {
-    w.add(Instrument::Crash, 0, 2.5, 0, 0.9 * std::max(v, 0.7), -0.3);
+    w.add(Instrument::Crash, 0, 2.5, 0, 0.9 * std::max(v, 0.7), -0.3, true);
   }
   if (st.hit >= 2) {
-    w.add(Instrument::Boom, 0, 2.2, bassRoot(first), 0.9);
+    w.add(Instrument::Boom, 0, 2.2, bassRoot(first), 0.9, 0.0, true);
     const int root = padRoot(first) + 12;
     for (int p : {root, root + third(first), root + 7, root + 12}) {
-      w.add(Instrument::Stab, 0, 0.35, p, 0.8, (p % 3 - 1) * 0.5);
+      w.add(Instrument::Stab, 0, 0.35, p, 0.8, (p % 3 - 1) * 0.5, true);
     }
   }
 
@@ -321,7 +328,7 @@ double duckDepthAt(double t) {
 
 std::vector<Note> buildScore() {
   std::vector<Note> notes;
-  for (size_t i = 0; i < parts().size(); ++i) writeSection(parts()[i].section, parts()[i].style, i, notes);
+  for (size_t i = 0; i < parts().size(); ++i) writeSection(parts()[i], i, notes);
   std::stable_sort(notes.begin(), notes.end(),
                    [](const Note& a, const Note& b) { return a.time < b.time; });
   return notes;

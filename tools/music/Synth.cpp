@@ -341,6 +341,7 @@ void renderVoice(Mixer& mix, const Note& n) {
 MixSettings trackMixSettings() {
   MixSettings m;
   m.masterGainDb = 0.0;
+  m.ceilingDb = -2.5;
   return m;
 }
 
@@ -375,14 +376,19 @@ StereoBuffer renderNotes(const std::vector<Note>& notes, double seconds, const M
   out.left = std::move(mix.dryL);
   out.right = std::move(mix.dryR);
 
-  // DC blocker (one-pole high-pass at 12 Hz) and master gain.
+  // DC blocker (one-pole high-pass at 12 Hz), master gain, and a gentle
+  // low-pass at 17 kHz: the MP3 encoder drops the top octave anyway, and
+  // removing it here first keeps the encoded peaks close to the limited ones.
   OnePole dcL, dcR;
   dcL.set(12.0);
   dcR.set(12.0);
+  Svf topL, topR;
+  topL.set(17000.0, 0.6);
+  topR.set(17000.0, 0.6);
   const double gain = dbToGain(settings.masterGainDb);
   for (size_t i = 0; i < frames; ++i) {
-    out.left[i] = static_cast<float>(dcL.highpass(out.left[i]) * gain);
-    out.right[i] = static_cast<float>(dcR.highpass(out.right[i]) * gain);
+    out.left[i] = static_cast<float>(topL.process(dcL.highpass(out.left[i])) * gain);
+    out.right[i] = static_cast<float>(topR.process(dcR.highpass(out.right[i])) * gain);
   }
 
   if (settings.limit) limitStereo(out.left, out.right, dbToGain(settings.ceilingDb), 0.003, 0.12);
