@@ -2,10 +2,10 @@
 // Lit, textured surfaces: a soft key light and a cool fill in the mesh's frame,
 // bright texels glowing by themselves, and a night-blue fog with distance.
 
-in vec3 vPosition;
-in vec3 vNormal;
-in vec2 vUv;
-in float vDistance;
+layout(location = 0) in vec3 vPosition;
+layout(location = 1) in vec3 vNormal;
+layout(location = 2) in vec2 vUv;
+layout(location = 3) in float vDistance;
 
 uniform sampler2D img;
 

@@ -3,7 +3,7 @@
 // middle of the picture, blur the rest by its distance from that focus on a
 // 12-tap spiral (one pass, 16 texel reads a pixel).
 
-in vec2 vUv;
+layout(location = 0) in vec2 vUv;
 
 uniform sampler2D color0;
 uniform sampler2D depth;

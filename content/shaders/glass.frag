@@ -2,10 +2,10 @@
 // The glass tube of the greetings: a partly transparent sleeve whose streaks
 // drift and ripple with "time", bending the texture as a refracting wall would.
 
-in vec3 vPosition;
-in vec3 vNormal;
-in vec2 vUv;
-in float vDistance;
+layout(location = 0) in vec3 vPosition;
+layout(location = 1) in vec3 vNormal;
+layout(location = 2) in vec2 vUv;
+layout(location = 3) in float vDistance;
 
 uniform sampler2D glasstex;
 uniform float time;

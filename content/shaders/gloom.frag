@@ -2,10 +2,10 @@
 // First pass of the opening scenes: the lit colour, and the glow (the bright
 // parts of the texture) that the compositing pass blooms.
 
-in vec3 vPosition;
-in vec3 vNormal;
-in vec2 vUv;
-in float vDistance;
+layout(location = 0) in vec3 vPosition;
+layout(location = 1) in vec3 vNormal;
+layout(location = 2) in vec2 vUv;
+layout(location = 3) in float vDistance;
 
 uniform sampler2D img;
 

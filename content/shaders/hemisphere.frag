@@ -2,9 +2,9 @@
 // Hemisphere light (cool sky above, warm bounce below) with a teal rim on
 // silhouettes, glowing bright texels and fog down the corridor.
 
-in vec3 vEyePosition;
-in vec3 vEyeNormal;
-in vec2 vUv;
+layout(location = 0) in vec3 vEyePosition;
+layout(location = 1) in vec3 vEyeNormal;
+layout(location = 2) in vec2 vUv;
 
 uniform sampler2D img;
 

@@ -8,9 +8,9 @@ layout(location = 2) in vec2 uv;
 uniform mat4 pmatrix;
 uniform mat4 nmatrix;
 
-out vec3 vEyePosition;
-out vec3 vEyeNormal;
-out vec2 vUv;
+layout(location = 0) out vec3 vEyePosition;
+layout(location = 1) out vec3 vEyeNormal;
+layout(location = 2) out vec2 vUv;
 
 void main() {
   gl_Position = pmatrix * vec4(position, 1.0);

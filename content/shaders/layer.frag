@@ -1,7 +1,7 @@
 #version 410 core
 // Title card over the finale: the picture's own alpha decides what shows through.
 
-in vec2 vUv;
+layout(location = 0) in vec2 vUv;
 
 uniform sampler2D img;
 

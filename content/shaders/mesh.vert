@@ -9,10 +9,10 @@ layout(location = 2) in vec2 uv;
 
 uniform mat4 pmatrix;
 
-out vec3 vPosition;
-out vec3 vNormal;
-out vec2 vUv;
-out float vDistance;
+layout(location = 0) out vec3 vPosition;
+layout(location = 1) out vec3 vNormal;
+layout(location = 2) out vec2 vUv;
+layout(location = 3) out float vDistance;
 
 void main() {
   vec4 clip = pmatrix * vec4(position, 1.0);

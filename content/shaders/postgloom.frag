@@ -3,7 +3,7 @@
 // gathered on a 16-tap golden-angle spiral (one pass, 18 texel reads a pixel).
 // Where nothing was drawn (depth 1) a faint night gradient fills the frame.
 
-in vec2 vUv;
+layout(location = 0) in vec2 vUv;
 
 uniform sampler2D color0;
 uniform sampler2D color1;

@@ -3,7 +3,7 @@
 // and "fade" going from 0 to 1 turns the picture into the flat grey (0.6) that
 // the next scene clears to; distant parts fade first. 6 texel reads a pixel.
 
-in vec2 vUv;
+layout(location = 0) in vec2 vUv;
 
 uniform sampler2D color0;
 uniform sampler2D depth;

@@ -6,7 +6,7 @@
 layout(location = 0) in vec2 position;
 layout(location = 1) in vec2 uv;
 
-out vec2 vUv;
+layout(location = 0) out vec2 vUv;
 
 void main() {
   vUv = uv;
