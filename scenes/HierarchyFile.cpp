@@ -57,13 +57,9 @@ Node* createhier(char* text, char** name) {
   return node;
 }
 
-Hierarchy3D* parsehierfile(std::string path, Mesh3D* mesh) {
+Hierarchy3D* parsehierstream(std::istream& in, const std::string& path, Mesh3D* mesh, std::string* error) {
   Hierarchy3D* hier = new Hierarchy3D();
-  std::ifstream in(path);
-  if (!in.is_open()) {
-    fprintf(stderr, "%s: cannot open hierarchy file\n", path.c_str());
-    return hier;
-  }
+  char message[kLineBuffer + 160];
   // depthPath[d] is the open node at depth d: the path from the current root to
   // the last node read. A node at depth d hangs under depthPath[d - 1].
   std::vector<Node*> depthPath;
@@ -81,30 +77,48 @@ Hierarchy3D* parsehierfile(std::string path, Mesh3D* mesh) {
     if (isBlank(line)) continue;
     const int depth = indentcount(line);
     if (depthPath.empty() && depth > 0) {
-      fprintf(stderr, "%s:%d: indented %d spaces, but the first node must be a root at depth 0\n",
-              path.c_str(), lineNumber, depth);
-      exit(EXIT_FAILURE);
+      snprintf(message, sizeof message, "%s:%d: indented %d spaces, but the first node must be a root at depth 0",
+               path.c_str(), lineNumber, depth);
+      *error = message;
+      return nullptr;
     }
     if (depth > static_cast<int>(depthPath.size())) {
-      fprintf(stderr,
-              "%s:%d: indented %d spaces, but the node above is at depth %d "
-              "(a child is indented exactly one space more than its parent)\n",
-              path.c_str(), lineNumber, depth, static_cast<int>(depthPath.size()) - 1);
-      exit(EXIT_FAILURE);
+      snprintf(message, sizeof message,
+               "%s:%d: indented %d spaces, but the node above is at depth %d "
+               "(a child is indented exactly one space more than its parent)",
+               path.c_str(), lineNumber, depth, static_cast<int>(depthPath.size()) - 1);
+      *error = message;
+      return nullptr;
     }
     char* name = nullptr;
     Node* node = createhier(line + depth, &name);
     if (node == nullptr) {
       // The line is not blank, so it has a name: the numbers are what is short.
-      fprintf(stderr, "%s:%d: node \"%s\" has fewer than %d numbers\n", path.c_str(), lineNumber,
-              name != nullptr ? name : "", kNumbersPerNode);
-      exit(EXIT_FAILURE);
+      snprintf(message, sizeof message, "%s:%d: node \"%s\" has fewer than %d numbers", path.c_str(), lineNumber,
+               name != nullptr ? name : "", kNumbersPerNode);
+      *error = message;
+      return nullptr;
     }
     hier->addNode(name, node);
     node->setMesh(mesh);
     depthPath.resize(depth);
     depthPath.push_back(node);
     if (depth > 0) depthPath[depth - 1]->addChild(node);
+  }
+  return hier;
+}
+
+Hierarchy3D* parsehierfile(std::string path, Mesh3D* mesh) {
+  std::ifstream in(path);
+  if (!in.is_open()) {
+    fprintf(stderr, "%s: cannot open hierarchy file\n", path.c_str());
+    return new Hierarchy3D();
+  }
+  std::string error;
+  Hierarchy3D* hier = parsehierstream(in, path, mesh, &error);
+  if (hier == nullptr) {
+    fprintf(stderr, "%s\n", error.c_str());
+    exit(EXIT_FAILURE);
   }
   return hier;
 }

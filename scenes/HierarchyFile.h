@@ -11,6 +11,7 @@
 
 #include "Matrix.h"
 
+#include <iosfwd>
 #include <string>
 
 namespace lb_engine {
@@ -36,6 +37,13 @@ lb_engine::Node* createhier(char* text, char** name);
 // "path:line: ..." message on stderr. A line of 200 characters or more is cut
 // to its first 199, which are still read, and ends the reading (with a note).
 lb_engine::Hierarchy3D* parsehierfile(std::string path, lb_engine::Mesh3D* mesh);
+
+// The reader behind parsehierfile, on any stream and without ending the
+// program: a line that skips a depth level or is short of numbers makes it
+// return null with the "path:line: ..." message in `error` (the nodes read so
+// far are not freed, as nothing of a hierarchy ever is).
+lb_engine::Hierarchy3D* parsehierstream(std::istream& in, const std::string& path, lb_engine::Mesh3D* mesh,
+                                        std::string* error);
 
 // Draws the subtree at `node`, pre-order: each node's world matrix is
 // W = node->getMatrix() * parent's W (starting from `model`, which the scenes

@@ -5,7 +5,7 @@
 # Usage: scripts/fuzz.sh [SECONDS_PER_HARNESS] [HARNESS...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-build=${LB_FUZZ_BUILD_DIR:-$root/build-fuzz}
+build=${LB_ASAN_BUILD_DIR:-$root/build-asan}
 seconds=${1:-20}
 shift || true
 bash "$root/scripts/setup.sh" >/dev/null
