@@ -33,6 +33,59 @@ double rms(const StereoBuffer& b, double from, double to) {
 
 double db(double gain) { return 20.0 * std::log10(std::max(gain, 1e-12)); }
 
+// Integrated loudness in LUFS after ITU-R BS.1770-4: K-weighting (high
+// shelf + high pass, designed from the analog prototypes for 44.1 kHz),
+// 400 ms blocks every 100 ms, absolute gate at -70 LUFS, relative gate 10 LU
+// below the ungated mean.
+double integratedLufs(const StereoBuffer& b) {
+  struct Biquad {
+    double b0, b1, b2, a1, a2, z1 = 0.0, z2 = 0.0;
+    double run(double x) {
+      const double y = b0 * x + z1;
+      z1 = b1 * x - a1 * y + z2;
+      z2 = b2 * x - a2 * y;
+      return y;
+    }
+  };
+  const double fs = kSampleRate;
+  double k = std::tan(kPi * 1681.974450955533 / fs);
+  const double q = 0.7071752369554196, vh = std::pow(10.0, 3.999843853973347 / 20.0);
+  const double vb = std::pow(vh, 0.4996667741545416), a0 = 1.0 + k / q + k * k;
+  const Biquad shelf{(vh + vb * k / q + k * k) / a0, 2.0 * (k * k - vh) / a0, (vh - vb * k / q + k * k) / a0,
+                     2.0 * (k * k - 1.0) / a0, (1.0 - k / q + k * k) / a0};
+  k = std::tan(kPi * 38.13547087602444 / fs);
+  const double q2 = 0.5003270373238773, d = 1.0 + k / q2 + k * k;
+  const Biquad highPass{1.0, -2.0, 1.0, 2.0 * (k * k - 1.0) / d, (1.0 - k / q2 + k * k) / d};
+
+  std::vector<double> power(b.frames());  // K-weighted, summed over both channels
+  Biquad sl = shelf, hl = highPass, sr = shelf, hr = highPass;
+  for (size_t i = 0; i < b.frames(); ++i) {
+    const double l = hl.run(sl.run(b.left[i])), r = hr.run(sr.run(b.right[i]));
+    power[i] = l * l + r * r;
+  }
+  const size_t block = kSampleRate * 4 / 10, hop = kSampleRate / 10;
+  std::vector<double> blocks;
+  for (size_t start = 0; start + block <= power.size(); start += hop) {
+    double sum = 0.0;
+    for (size_t i = start; i < start + block; ++i) sum += power[i];
+    blocks.push_back(sum / block);
+  }
+  auto lufs = [](double p) { return -0.691 + 10.0 * std::log10(p); };
+  auto gatedMean = [&](double gate) {
+    double sum = 0.0;
+    int n = 0;
+    for (double p : blocks) {
+      if (p > 0.0 && lufs(p) > gate) {
+        sum += p;
+        ++n;
+      }
+    }
+    return n ? sum / n : 0.0;
+  };
+  const double relativeGate = lufs(gatedMean(-70.0)) - 10.0;
+  return lufs(gatedMean(relativeGate));
+}
+
 // The full track, rendered once per test process.
 const StereoBuffer& track() {
   static const StereoBuffer buffer = renderTrack();
@@ -230,6 +283,23 @@ TEST(MusicTrack, LengthPeakClippingAndDcOffset) {
   EXPECT_EQ(flatRuns, 0);
   EXPECT_LT(std::fabs(sumL / t.frames()), 1e-3);
   EXPECT_LT(std::fabs(sumR / t.frames()), 1e-3);
+}
+
+TEST(MusicTrack, LoudnessMeterReadsAKnownSineAndTheTrackIsInRange) {
+  // A 997 Hz sine at -20 dBFS in both channels reads -20.0 LUFS (the
+  // K-weighting is 0 dB there and the -0.691 offset cancels the filter's
+  // +0.691 dB at 997 Hz), within the meter's tolerance.
+  StereoBuffer sine;
+  for (int i = 0; i < 5 * kSampleRate; ++i) {
+    const float x = static_cast<float>(0.1 * std::sin(2.0 * kPi * 997.0 * i / kSampleRate));
+    sine.left.push_back(x);
+    sine.right.push_back(x);
+  }
+  EXPECT_NEAR(integratedLufs(sine), -20.0, 0.1);
+
+  const double lufs = integratedLufs(track());
+  EXPECT_GT(lufs, -13.5);
+  EXPECT_LT(lufs, -10.5);
 }
 
 TEST(MusicTrack, LevelRisesSharplyWithinTenMillisecondsOfEveryCut) {

@@ -261,12 +261,13 @@ void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
     const int firstBar = index == 5 ? 4 : 0;
     for (int bar = firstBar; bar < bars; ++bar) {
       const std::string& name = w.chordNameAtBar(bar);
-      const bool lift = (bar / 4) % 2 == 1;  // every other phrase an octave up
+      // Every other phrase, and the whole finale, an octave up; the breakdown stays low.
+      const bool lift = index == 9 || (index != 5 && (bar / 4) % 2 == 1);
       for (const MotifNote& m : leadMotif(name)) {
         const double b = bar * 4.0 + m.start * 0.5;
         if (b >= sec.beats) break;
         const double len = std::min(m.length * 0.5, sec.beats - b) * beat * 0.95;
-        w.add(Instrument::Lead, b, len, m.pitch + (lift && index != 5 ? 12 : 0), 0.55 + 0.35 * v);
+        w.add(Instrument::Lead, b, len, m.pitch + (lift ? 12 : 0), 0.55 + 0.35 * v);
       }
     }
   }
