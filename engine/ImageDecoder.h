@@ -4,6 +4,8 @@
 // on its own. Every decoder hands back rows bottom row first, tightly packed, and
 // never reads or writes outside the given bytes or its own buffers.
 
+#include "FileBytes.h"  // readFileBytes, which callers of the decoders use to get the bytes
+
 #include <cstddef>
 #include <string>
 #include <vector>
