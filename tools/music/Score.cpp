@@ -189,6 +189,8 @@ void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
     if (kick && s != 0) w.add(Instrument::Kick, b, 0.45, 0, 0.75 + 0.25 * v);
 
     if (st.snare == 1 && (inBar == 4 || inBar == 12)) w.add(Instrument::Snare, b, 0.3, 0, 0.6 + 0.35 * v);
+    // The march: a soft drag of two ghost notes into every other bar.
+    if (index == 1 && bar % 2 == 1 && (inBar == 14 || inBar == 15)) w.add(Instrument::Snare, b, 0.1, 0, 0.3);
     if (st.snare == 2 && inBar == 8) w.add(Instrument::Snare, b, 0.4, 0, 0.9);
     if (st.snare == 3) {
       // Roll from eighths to sixteenths, growing louder towards the cut.
@@ -229,7 +231,10 @@ void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
     if (st.pluck > 0 && (st.pluck == 2 || s % 2 == 0)) {
       const int pr = pluckRoot(ch);
       const int tones[5] = {pr, pr + third(ch), pr + 7, pr + 12, pr + 12 + third(ch)};
-      static const int order[8] = {0, 1, 2, 3, 4, 3, 2, 1};
+      // Up and down the chord; the robots run on a leaping figure instead.
+      static const int kUpDown[8] = {0, 1, 2, 3, 4, 3, 2, 1};
+      static const int kLeaping[8] = {0, 2, 4, 1, 3, 0, 4, 2};
+      const int* order = index >= 8 ? kLeaping : kUpDown;
       const int idx = order[(st.pluck == 2 ? s : s / 2) % 8];
       double vel = 0.45 + 0.3 * v;
       if (index == 0) vel *= 0.3 + 0.7 * b / sec.beats;  // the title fades the arpeggio in
