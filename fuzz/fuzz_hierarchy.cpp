@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <set>
 #include <sstream>
 #include <string>
 
@@ -20,5 +21,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (auto& entry : hier->nodes) {
     if (entry.second == nullptr || hier->getNode(entry.first) != entry.second) std::abort();
   }
+  // The show keeps its hierarchies for good; the harness frees every node it
+  // can reach so that memory stays bounded over millions of runs.
+  std::set<lb_engine::Node*> seen;
+  std::vector<lb_engine::Node*> stack;
+  for (auto& entry : hier->nodes) stack.push_back(entry.second);
+  while (!stack.empty()) {
+    lb_engine::Node* n = stack.back();
+    stack.pop_back();
+    if (!seen.insert(n).second) continue;
+    for (lb_engine::Node* child : n->children) stack.push_back(child);
+  }
+  for (lb_engine::Node* n : seen) delete n;
+  delete hier;
   return 0;
 }

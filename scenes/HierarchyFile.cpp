@@ -59,6 +59,13 @@ Node* createhier(char* text, char** name) {
 
 Hierarchy3D* parsehierstream(std::istream& in, const std::string& path, Mesh3D* mesh, std::string* error) {
   Hierarchy3D* hier = new Hierarchy3D();
+  std::vector<Node*> created;  // freed again if the file turns out to be malformed
+  auto fail = [&](const char* text) {
+    *error = text;
+    for (Node* n : created) delete n;
+    delete hier;
+    return static_cast<Hierarchy3D*>(nullptr);
+  };
   char message[kLineBuffer + 160];
   // depthPath[d] is the open node at depth d: the path from the current root to
   // the last node read. A node at depth d hangs under depthPath[d - 1].
@@ -79,16 +86,14 @@ Hierarchy3D* parsehierstream(std::istream& in, const std::string& path, Mesh3D* 
     if (depthPath.empty() && depth > 0) {
       snprintf(message, sizeof message, "%s:%d: indented %d spaces, but the first node must be a root at depth 0",
                path.c_str(), lineNumber, depth);
-      *error = message;
-      return nullptr;
+      return fail(message);
     }
     if (depth > static_cast<int>(depthPath.size())) {
       snprintf(message, sizeof message,
                "%s:%d: indented %d spaces, but the node above is at depth %d "
                "(a child is indented exactly one space more than its parent)",
                path.c_str(), lineNumber, depth, static_cast<int>(depthPath.size()) - 1);
-      *error = message;
-      return nullptr;
+      return fail(message);
     }
     char* name = nullptr;
     Node* node = createhier(line + depth, &name);
@@ -96,9 +101,9 @@ Hierarchy3D* parsehierstream(std::istream& in, const std::string& path, Mesh3D* 
       // The line is not blank, so it has a name: the numbers are what is short.
       snprintf(message, sizeof message, "%s:%d: node \"%s\" has fewer than %d numbers", path.c_str(), lineNumber,
                name != nullptr ? name : "", kNumbersPerNode);
-      *error = message;
-      return nullptr;
+      return fail(message);
     }
+    created.push_back(node);
     hier->addNode(name, node);
     node->setMesh(mesh);
     depthPath.resize(depth);

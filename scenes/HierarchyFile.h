@@ -41,7 +41,7 @@ lb_engine::Hierarchy3D* parsehierfile(std::string path, lb_engine::Mesh3D* mesh)
 // The reader behind parsehierfile, on any stream and without ending the
 // program: a line that skips a depth level or is short of numbers makes it
 // return null with the "path:line: ..." message in `error` (the nodes read so
-// far are not freed, as nothing of a hierarchy ever is).
+// far are freed again).
 lb_engine::Hierarchy3D* parsehierstream(std::istream& in, const std::string& path, lb_engine::Mesh3D* mesh,
                                         std::string* error);
 
