@@ -11,8 +11,10 @@
 #include "HierarchyFile.h"
 #include "Matrix.h"
 #include "Mesh3D.h"
+#include "Polygon.h"
 #include "Robot.h"
 #include "ShaderProgram.h"
+#include "Text.h"
 #include "res_TempDir.h"
 
 #include <gtest/gtest.h>
@@ -402,6 +404,83 @@ TEST(DataSetRobot, PartsListErrorsNameTheLine) {
   EXPECT_EQ(lb_datagen::robotHierarchy(parts),
             "center 1 0 0 0.0000 0 1 0 0.0000 0 0 1 0.0000 0 0 0 1\n"
             " leg 1 0 0 0.0000 0 1 0 0.9000 0 0 1 -0.9000 0 0 0 1\n");
+}
+
+// Triangles must tile the filled region exactly: their areas add up to the
+// shoelace area of the outlines minus the holes, none is turned over, and the
+// centre of every triangle lies inside the filled region.
+void expectTiles(const lb_datagen::Shape& shape, const std::string& what) {
+  std::vector<lb_datagen::P2> pts;
+  const auto tris = lb_datagen::triangulate(shape, &pts);
+  double area = 0;
+  for (const auto& t : tris) {
+    const lb_datagen::P2 &a = pts[t[0]], &b = pts[t[1]], &c = pts[t[2]];
+    const double a2 = (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+    EXPECT_GE(a2, 0.0) << what << ": a triangle is turned over";
+    area += a2;
+    const lb_datagen::P2 m{(a.x + b.x + c.x) / 3, (a.y + b.y + c.y) / 3};
+    if (a2 > 1e-9) {
+      EXPECT_TRUE(lb_datagen::pointInContour(m, shape.outer)) << what;
+      for (const auto& h : shape.holes) EXPECT_FALSE(lb_datagen::pointInContour(m, h)) << what << ": inside a hole";
+    }
+  }
+  double expected = lb_datagen::signedArea2(shape.outer);
+  for (const auto& h : shape.holes) expected += lb_datagen::signedArea2(h);  // holes run clockwise
+  EXPECT_NEAR(area, expected, 1e-6 * std::max(1.0, std::fabs(expected))) << what;
+}
+
+TEST(DataSetText, ShapesWithHolesAreFilledExactly) {
+  using lb_datagen::Contour;
+  // A square frame given with both contours the same way round.
+  const Contour outer{{0, 0}, {4, 0}, {4, 4}, {0, 4}}, inner{{1, 1}, {3, 1}, {3, 3}, {1, 3}};
+  const auto frame = lb_datagen::groupContours({inner, outer});
+  ASSERT_EQ(frame.size(), 1u);
+  ASSERT_EQ(frame[0].holes.size(), 1u);
+  EXPECT_DOUBLE_EQ(lb_datagen::signedArea2(frame[0].outer), 32.0);
+  EXPECT_DOUBLE_EQ(lb_datagen::signedArea2(frame[0].holes[0]), -8.0);
+  expectTiles(frame[0], "frame");
+  // A comb: many reflex corners and no hole.
+  expectTiles(lb_datagen::groupContours({{{0, 0}, {7, 0}, {7, 3}, {6, 3}, {6, 1}, {5, 1}, {5, 3}, {4, 3}, {4, 1},
+                                          {3, 1}, {3, 3}, {2, 3}, {2, 1}, {1, 1}, {1, 3}, {0, 3}}})[0],
+              "comb");
+  // Two holes side by side, and a shape nested inside a hole (an island).
+  const Contour left{{1, 1}, {2, 1}, {2, 3}, {1, 3}}, right{{3, 1}, {4, 1}, {4, 3}, {3, 3}};
+  const auto two = lb_datagen::groupContours({{{0, 0}, {5, 0}, {5, 4}, {0, 4}}, left, right});
+  ASSERT_EQ(two.size(), 1u);
+  EXPECT_EQ(two[0].holes.size(), 2u);
+  expectTiles(two[0], "two holes");
+  const auto island = lb_datagen::groupContours({outer, inner, {{1.5, 1.5}, {2.5, 1.5}, {2.5, 2.5}, {1.5, 2.5}}});
+  EXPECT_EQ(island.size(), 2u);
+}
+
+TEST(DataSetText, GlyphOutlinesFillWithTheirCounters) {
+  const lb_datagen::Font font(LB_DATAGEN_FONT);
+  ASSERT_TRUE(font.ok()) << font.error();
+  struct Case {
+    const char* text;
+    size_t shapes, holes;
+  } cases[] = {{"B", 1, 2}, {"8", 1, 2}, {"i", 2, 0}, {"%", 3, 2}, {"Quasar Fern", 10, 4}, {"Mira Tonal", 10, 3}};
+  for (const Case& c : cases) {
+    const auto shapes = lb_datagen::groupContours(font.outline(c.text));
+    size_t holes = 0;
+    for (const auto& s : shapes) {
+      holes += s.holes.size();
+      expectTiles(s, c.text);
+    }
+    EXPECT_EQ(shapes.size(), c.shapes) << c.text;
+    EXPECT_EQ(holes, c.holes) << c.text;
+  }
+  // Every text the data set extrudes.
+  std::vector<std::string> lines, credits;
+  std::string error;
+  ASSERT_TRUE(lb_datagen::readLines(LB_SOURCE_DIR "/content/text/greetings.txt", &lines, &error)) << error;
+  ASSERT_TRUE(lb_datagen::readLines(LB_SOURCE_DIR "/content/text/credits.txt", &credits, &error)) << error;
+  for (const std::string& c : credits) {
+    lines.push_back(c.substr(0, c.find('|')));
+    lines.push_back(c.substr(c.find('|') + 1));
+  }
+  for (const std::string& text : lines)
+    for (const auto& s : lb_datagen::groupContours(font.outline(text))) expectTiles(s, text);
 }
 
 class DataSetGl : public lb_test::GlTest {};

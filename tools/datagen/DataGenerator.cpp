@@ -16,9 +16,9 @@ namespace {
 
 // Title letters use the upper three quarters of the "background" picture for
 // their faces and its dark lower quarter for their sides.
-BlockTextStyle letterStyle(double cell, double depth) {
-  BlockTextStyle s;
-  s.cell = cell;
+SolidTextStyle letterStyle(double scale, double depth) {
+  SolidTextStyle s;
+  s.scale = scale;
   s.depth = depth;
   s.u0 = 0.02;
   s.u1 = 0.98;
@@ -27,6 +27,20 @@ BlockTextStyle letterStyle(double cell, double depth) {
   s.uRim = 0.5;
   s.vRim = 0.1;
   return s;
+}
+
+// Height of a capital letter of the text font, in em.
+constexpr double kCapHeightEm = 0.729;
+
+double outlineWidth(const std::vector<Contour>& o) {
+  P2 lo, hi;
+  outlineBounds(o, &lo, &hi);
+  return hi.x - lo.x;
+}
+double outlineHeight(const std::vector<Contour>& o) {
+  P2 lo, hi;
+  outlineBounds(o, &lo, &hi);
+  return hi.y - lo.y;
 }
 
 // Text frame of the opening scenes: reading along +x, up along -z, facing +y.
@@ -66,11 +80,9 @@ bool readFile(const std::string& path, std::string* bytes, std::string* error) {
 
 MeshBuilder makeTitleMesh(const Font& font) {
   MeshBuilder m;
-  const Coverage text = font.render("Quasar Fern", 72, 2);
-  int w, h;
-  coveredSize(text, &w, &h);
+  const std::vector<Contour> text = font.outline("Quasar Fern", 0.02);
   const double width = 11.4;  // fits the +-7.5 visible at the title's distance
-  blockText(&m, text, titleFrame(0, 0), letterStyle(width / w, 0.55));
+  solidText(&m, text, titleFrame(0, 0), letterStyle(width / outlineWidth(text), 0.55));
   return m;
 }
 
@@ -78,21 +90,17 @@ MeshBuilder makeCreatorsMesh(const Font& font, const std::vector<Credit>& credit
   MeshBuilder m;
   for (size_t i = 0; i < credits.size() && i < 3; ++i) {
     const double x = kCreditStops[i];
-    // Role in small letters, handle below it in large ones; both centred on the
-    // stop position and kept under the title (the title reaches z = +1.1).
-    const Coverage role = font.render(credits[i].role, 24, 1);
-    const Coverage handle = font.render(credits[i].handle, 36, 1);
-    int rw, rh, hw, hh;
-    coveredSize(role, &rw, &rh);
-    coveredSize(handle, &hw, &hh);
-    const double roleCell = 0.5 / 17.0;   // caps about 0.5 units high
-    const double handleCell = 0.95 / 26.0;  // caps about 0.95 units high
-    double hc = handleCell;
-    if (hw * hc > 11.0) hc = 11.0 / hw;  // keep each block narrower than the screen
-    BlockTextStyle rs = letterStyle(roleCell, 0.3);
-    blockText(&m, role, titleFrame(x, 2.05), rs);
-    blockText(&m, handle, titleFrame(x, 2.05 + 0.5 * rh * roleCell + 0.35 + 0.5 * hh * hc),
-              letterStyle(hc, 0.4));
+    // Role in small letters, handle below it in large ones, both centred on the
+    // stop position and kept under the title (which reaches z = +0.85).
+    const std::vector<Contour> role = font.outline(credits[i].role, 0.01);
+    const std::vector<Contour> handle = font.outline(credits[i].handle, 0.01);
+    const double roleScale = 0.5 / kCapHeightEm;  // capitals 0.5 units high
+    double handleScale = 0.95 / kCapHeightEm;
+    handleScale = std::min(handleScale, 11.0 / outlineWidth(handle));  // narrower than the screen
+    const double roleHeight = outlineHeight(role) * roleScale, handleHeight = outlineHeight(handle) * handleScale;
+    const double top = 1.6;
+    solidText(&m, role, titleFrame(x, top + 0.5 * roleHeight), letterStyle(roleScale, 0.3));
+    solidText(&m, handle, titleFrame(x, top + roleHeight + 0.3 + 0.5 * handleHeight), letterStyle(handleScale, 0.4));
   }
   return m;
 }
@@ -102,7 +110,7 @@ MeshBuilder makeGroupsMesh(const Font& font, const std::vector<std::string>& nam
   // Text frame for plates seen from above by the falling camera: screen right
   // is world +z and screen up world +x, so letters read along +z, their up is
   // +x and they face +y.
-  BlockTextStyle style;
+  SolidTextStyle style;
   style.u0 = 0.52;
   style.u1 = 0.98;
   style.v0 = 0.52;
@@ -125,12 +133,10 @@ MeshBuilder makeGroupsMesh(const Font& font, const std::vector<std::string>& nam
     const double h = outer ? 168.0 - 7.0 * static_cast<double>(j) : 110.0 - 12.0 * static_cast<double>(j);
     const double d = eyeMid - h;
     const double capHeight = (outer ? 0.037 : 0.032) * d + 0.3;
-    const Coverage text = font.render(names[k], 32, 1);
-    int w, hpx;
-    coveredSize(text, &w, &hpx);
-    const double cell = capHeight / 23.0;
-    const double halfLen = 0.5 * w * cell + 0.5 * capHeight;   // plate half-size along z
-    const double halfWid = 0.5 * hpx * cell + 0.4 * capHeight;  // along x
+    const std::vector<Contour> text = font.outline(names[k], 0.01);
+    const double scale = capHeight / kCapHeightEm;
+    const double halfLen = 0.5 * outlineWidth(text) * scale + 0.5 * capHeight;   // plate half-size along z
+    const double halfWid = 0.5 * outlineHeight(text) * scale + 0.4 * capHeight;  // along x
     const double turn = outer ? 2 * kPi * static_cast<double>(j) / static_cast<double>(outerCount) + 0.2
                               : 2 * kPi * (static_cast<double>(j) + 0.5) / static_cast<double>(std::max<size_t>(1, innerCount)) + 0.2;
     const double ax = (outer ? 0.74 : 0.40) * 0.52 * d, az = (outer ? 1.3 : 0.72) * 0.52 * d;
@@ -166,13 +172,13 @@ MeshBuilder makeGroupsMesh(const Font& font, const std::vector<std::string>& nam
             0.04);
     }
     Frame f;
-    style.cell = cell;
+    style.scale = scale;
     style.depth = 0.22 * capHeight;
     f.origin = Vec3(xc, h + 0.5 * style.depth, zc);
     f.right = Vec3(0, 0, 1);
     f.up = Vec3(1, 0, 0);
     f.front = Vec3(0, 1, 0);
-    blockText(&m, text, f, style);
+    solidText(&m, text, f, style);
   }
   return m;
 }

@@ -2,6 +2,7 @@
 
 #include <ft2build.h>
 #include FT_FREETYPE_H
+#include FT_OUTLINE_H
 
 #include <algorithm>
 #include <climits>
@@ -85,6 +86,54 @@ Coverage Font::render(const std::string& text, int pixelSize, int tracking, int 
 }
 
 namespace {
+
+// Collects one glyph's contours while FreeType walks its outline; points are in
+// 26.6 pixels of a 1000-pixel em, shifted by the pen position.
+struct OutlineSink {
+  std::vector<Contour>* contours;
+  double penX = 0;
+  P2 last;
+  P2 at(const FT_Vector* v) const { return {(v->x / 64.0 + penX) / 1000.0, v->y / 64.0 / 1000.0}; }
+  void add(const P2& p) {
+    Contour& c = contours->back();
+    if (c.empty() || std::fabs(c.back().x - p.x) > 1e-9 || std::fabs(c.back().y - p.y) > 1e-9) c.push_back(p);
+    last = p;
+  }
+};
+
+int moveTo(const FT_Vector* to, void* user) {
+  auto* s = static_cast<OutlineSink*>(user);
+  s->contours->emplace_back();
+  s->add(s->at(to));
+  return 0;
+}
+int lineTo(const FT_Vector* to, void* user) {
+  auto* s = static_cast<OutlineSink*>(user);
+  s->add(s->at(to));
+  return 0;
+}
+int conicTo(const FT_Vector* control, const FT_Vector* to, void* user) {
+  auto* s = static_cast<OutlineSink*>(user);
+  const P2 p0 = s->last, p1 = s->at(control), p2 = s->at(to);
+  const int steps = 6;
+  for (int i = 1; i <= steps; ++i) {
+    const double t = static_cast<double>(i) / steps, u = 1 - t;
+    s->add({u * u * p0.x + 2 * u * t * p1.x + t * t * p2.x, u * u * p0.y + 2 * u * t * p1.y + t * t * p2.y});
+  }
+  return 0;
+}
+int cubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void* user) {
+  auto* s = static_cast<OutlineSink*>(user);
+  const P2 p0 = s->last, p1 = s->at(c1), p2 = s->at(c2), p3 = s->at(to);
+  const int steps = 8;
+  for (int i = 1; i <= steps; ++i) {
+    const double t = static_cast<double>(i) / steps, u = 1 - t;
+    const double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
+    s->add({a * p0.x + b * p1.x + c * p2.x + d * p3.x, a * p0.y + b * p1.y + c * p2.y + d * p3.y});
+  }
+  return 0;
+}
+
 void coveredBox(const Coverage& t, int* x0, int* y0, int* x1, int* y1) {
   *x0 = INT_MAX;
   *y0 = INT_MAX;
@@ -101,82 +150,118 @@ void coveredBox(const Coverage& t, int* x0, int* y0, int* x1, int* y1) {
 }
 }  // namespace
 
+std::vector<Contour> Font::outline(const std::string& text, double tracking) const {
+  std::vector<Contour> contours;
+  if (impl_ == nullptr) return contours;
+  FT_Face face = impl_->face;
+  FT_Set_Char_Size(face, 0, 1000 * 64, 72, 72);  // one em = 1000 pixels
+  FT_Outline_Funcs funcs;
+  funcs.move_to = moveTo;
+  funcs.line_to = lineTo;
+  funcs.conic_to = conicTo;
+  funcs.cubic_to = cubicTo;
+  funcs.shift = 0;
+  funcs.delta = 0;
+  OutlineSink sink;
+  sink.contours = &contours;
+  double pen = 0;
+  FT_UInt previous = 0;
+  for (char ch : text) {
+    const FT_UInt glyph = FT_Get_Char_Index(face, static_cast<unsigned char>(ch));
+    if (previous != 0 && FT_HAS_KERNING(face)) {
+      FT_Vector k;
+      FT_Get_Kerning(face, previous, glyph, FT_KERNING_UNFITTED, &k);
+      pen += k.x / 64.0;
+    }
+    if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_BITMAP | FT_LOAD_NO_HINTING) == 0 &&
+        face->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
+      sink.penX = pen;
+      const size_t before = contours.size();
+      FT_Outline_Decompose(&face->glyph->outline, &funcs, &sink);
+      // Drop the closing point that repeats the first one.
+      for (size_t i = before; i < contours.size(); ++i) {
+        Contour& c = contours[i];
+        if (c.size() > 1 && std::fabs(c.front().x - c.back().x) < 1e-9 && std::fabs(c.front().y - c.back().y) < 1e-9)
+          c.pop_back();
+      }
+    }
+    pen += face->glyph->advance.x / 64.0 + tracking * 1000.0;
+    previous = glyph;
+  }
+  contours.erase(std::remove_if(contours.begin(), contours.end(), [](const Contour& c) { return c.size() < 3; }),
+                 contours.end());
+  return contours;
+}
+
+void outlineBounds(const std::vector<Contour>& outline, P2* lo, P2* hi) {
+  *lo = {1e300, 1e300};
+  *hi = {-1e300, -1e300};
+  for (const Contour& c : outline)
+    for (const P2& p : c) {
+      lo->x = std::min(lo->x, p.x);
+      lo->y = std::min(lo->y, p.y);
+      hi->x = std::max(hi->x, p.x);
+      hi->y = std::max(hi->y, p.y);
+    }
+  if (outline.empty()) *lo = *hi = P2{0, 0};
+}
+
+void solidText(MeshBuilder* mesh, const std::vector<Contour>& outline, const Frame& f, const SolidTextStyle& s) {
+  P2 lo, hi;
+  outlineBounds(outline, &lo, &hi);
+  const double cx = 0.5 * (lo.x + hi.x), cy = 0.5 * (lo.y + hi.y);
+  const double w = std::max(1e-9, hi.x - lo.x), h = std::max(1e-9, hi.y - lo.y);
+  const double zf = 0.5 * s.depth, zb = -0.5 * s.depth;
+  auto P = [&](const P2& p, double z) { return f.point((p.x - cx) * s.scale, (p.y - cy) * s.scale, z); };
+  auto front = [&](const P2& p, const Vec3& n, double z) {
+    return Vertex{P(p, z), n, s.u0 + (s.u1 - s.u0) * (p.x - lo.x) / w, s.v0 + (s.v1 - s.v0) * (p.y - lo.y) / h};
+  };
+  for (const Shape& shape : groupContours(outline)) {
+    // Faces.
+    std::vector<P2> pts;
+    for (const auto& t : triangulate(shape, &pts)) {
+      mesh->triangle(front(pts[t[0]], f.front, zf), front(pts[t[1]], f.front, zf), front(pts[t[2]], f.front, zf));
+      mesh->triangle(front(pts[t[0]], -f.front, zb), front(pts[t[2]], -f.front, zb), front(pts[t[1]], -f.front, zb));
+    }
+    // Walls: the filled side is on the left of every oriented contour, so each
+    // edge's outward normal is its direction turned clockwise.
+    std::vector<const Contour*> rings{&shape.outer};
+    for (const Contour& hole : shape.holes) rings.push_back(&hole);
+    for (const Contour* ring : rings) {
+      const Contour& c = *ring;
+      const size_t n = c.size();
+      std::vector<P2> en(n);
+      for (size_t i = 0; i < n; ++i) {
+        const P2 d{c[(i + 1) % n].x - c[i].x, c[(i + 1) % n].y - c[i].y};
+        const double l = std::max(1e-12, std::hypot(d.x, d.y));
+        en[i] = {d.y / l, -d.x / l};
+      }
+      // Normal at the start and end of edge i: smoothed with the neighbouring
+      // edge where the outline bends by less than about 40 degrees.
+      auto vertexNormal = [&](size_t edge, size_t other) {
+        const double c0 = en[edge].x * en[other].x + en[edge].y * en[other].y;
+        if (c0 < 0.77) return en[edge];
+        const P2 m{en[edge].x + en[other].x, en[edge].y + en[other].y};
+        const double l = std::hypot(m.x, m.y);
+        return P2{m.x / l, m.y / l};
+      };
+      for (size_t i = 0; i < n; ++i) {
+        const P2& a = c[i];
+        const P2& b = c[(i + 1) % n];
+        const P2 na = vertexNormal(i, (i + n - 1) % n), nb = vertexNormal(i, (i + 1) % n);
+        const Vec3 A = f.direction(na.x, na.y, 0), B = f.direction(nb.x, nb.y, 0);
+        mesh->quad(Vertex{P(a, zb), A, s.uRim, s.vRim}, Vertex{P(b, zb), B, s.uRim, s.vRim},
+                   Vertex{P(b, zf), B, s.uRim, s.vRim}, Vertex{P(a, zf), A, s.uRim, s.vRim});
+      }
+    }
+  }
+}
+
 void coveredSize(const Coverage& text, int* width, int* height) {
   int x0, y0, x1, y1;
   coveredBox(text, &x0, &y0, &x1, &y1);
   *width = x1 < 0 ? 0 : x1 - x0 + 1;
   *height = y1 < 0 ? 0 : y1 - y0 + 1;
-}
-
-void blockText(MeshBuilder* mesh, const Coverage& t, const Frame& f, const BlockTextStyle& s) {
-  int x0, y0, x1, y1;
-  coveredBox(t, &x0, &y0, &x1, &y1);
-  if (x1 < 0) return;
-  auto on = [&](int x, int y) { return t.at(x, y) >= 0.5f; };
-  // Picture pixel (x, y) (y down) covers the cell [px, px+cell] x [py, py+cell]
-  // in frame units, centred on the covered area.
-  const double cx = (x0 + x1 + 1) * 0.5, cy = (y0 + y1 + 1) * 0.5;
-  auto P = [&](double x, double y, double z) {
-    return f.point((x - cx) * s.cell, (cy - y) * s.cell, z);
-  };
-  const double zf = s.depth * 0.5, zb = -s.depth * 0.5;
-  const double w = x1 - x0 + 1, h = y1 - y0 + 1;
-  auto uvFront = [&](double x, double y, double* u, double* v) {
-    *u = s.u0 + (s.u1 - s.u0) * (x - x0) / w;
-    *v = s.v0 + (s.v1 - s.v0) * (1.0 - (y - y0) / h);
-  };
-  const Vec3 nf = f.front, nb = -f.front, nr = f.right, nl = -f.right, nu = f.up, nd = -f.up;
-  auto V = [](const Vec3& p, const Vec3& n, double u, double v) { return Vertex{p, n, u, v}; };
-  for (int y = y0; y <= y1; ++y) {
-    int x = x0;
-    while (x <= x1) {
-      if (!on(x, y)) {
-        ++x;
-        continue;
-      }
-      int e = x;
-      while (e + 1 <= x1 && on(e + 1, y)) ++e;
-      // Front and back faces of the whole run.
-      double ua, va, ub, vb;
-      uvFront(x, y + 1, &ua, &va);
-      uvFront(e + 1, y, &ub, &vb);
-      mesh->quad(V(P(x, y + 1, zf), nf, ua, va), V(P(e + 1, y + 1, zf), nf, ub, va),
-                 V(P(e + 1, y, zf), nf, ub, vb), V(P(x, y, zf), nf, ua, vb));
-      mesh->quad(V(P(e + 1, y + 1, zb), nb, s.uRim, s.vRim), V(P(x, y + 1, zb), nb, s.uRim, s.vRim),
-                 V(P(x, y, zb), nb, s.uRim, s.vRim), V(P(e + 1, y, zb), nb, s.uRim, s.vRim));
-      // Ends of the run.
-      mesh->quad(V(P(x, y + 1, zb), nl, s.uRim, s.vRim), V(P(x, y + 1, zf), nl, s.uRim, s.vRim),
-                 V(P(x, y, zf), nl, s.uRim, s.vRim), V(P(x, y, zb), nl, s.uRim, s.vRim));
-      mesh->quad(V(P(e + 1, y + 1, zf), nr, s.uRim, s.vRim), V(P(e + 1, y + 1, zb), nr, s.uRim, s.vRim),
-                 V(P(e + 1, y, zb), nr, s.uRim, s.vRim), V(P(e + 1, y, zf), nr, s.uRim, s.vRim));
-      x = e + 1;
-    }
-  }
-  // Top and bottom sides, merged along rows where the neighbour row is empty.
-  for (int y = y0; y <= y1; ++y) {
-    for (int side = 0; side < 2; ++side) {
-      const int ny = side == 0 ? y - 1 : y + 1;  // row above (side 0) or below
-      int x = x0;
-      while (x <= x1) {
-        if (!(on(x, y) && !on(x, ny))) {
-          ++x;
-          continue;
-        }
-        int e = x;
-        while (e + 1 <= x1 && on(e + 1, y) && !on(e + 1, ny)) ++e;
-        if (side == 0) {
-          const double yy = y;
-          mesh->quad(V(P(x, yy, zf), nu, s.uRim, s.vRim), V(P(e + 1, yy, zf), nu, s.uRim, s.vRim),
-                     V(P(e + 1, yy, zb), nu, s.uRim, s.vRim), V(P(x, yy, zb), nu, s.uRim, s.vRim));
-        } else {
-          const double yy = y + 1;
-          mesh->quad(V(P(x, yy, zb), nd, s.uRim, s.vRim), V(P(e + 1, yy, zb), nd, s.uRim, s.vRim),
-                     V(P(e + 1, yy, zf), nd, s.uRim, s.vRim), V(P(x, yy, zf), nd, s.uRim, s.vRim));
-        }
-        x = e + 1;
-      }
-    }
-  }
 }
 
 }  // namespace lb_datagen

@@ -4,6 +4,7 @@
 
 #include "Image.h"
 #include "MeshBuilder.h"
+#include "Polygon.h"
 
 #include <memory>
 #include <string>
@@ -34,6 +35,9 @@ class Font {
   // One line of text at a pixel size (the em height), with `tracking` extra
   // pixels between letters and a margin of `pad` empty pixels all round.
   Coverage render(const std::string& text, int pixelSize, int tracking = 0, int pad = 2) const;
+  // The glyph outlines of one line of text, curves flattened, in em units
+  // (baseline at y = 0, y up), `tracking` em of extra space between letters.
+  std::vector<Contour> outline(const std::string& text, double tracking = 0) const;
 
  private:
   struct Impl;
@@ -41,19 +45,22 @@ class Font {
   std::string error_;
 };
 
-// Solid letters: every covered pixel (coverage >= 0.5) of `text` becomes a box of
-// `cell` units, `depth` deep. The picture's x runs along frame.right, its up
-// along frame.up, the letters' faces look along frame.front; the frame origin is
-// the centre of the text's covered area at the middle of its depth. Front faces
-// take texture coordinates from [u0,u1] x [v0,v1] stretched over the text; the
-// sides and back take the darker rim coordinate (uRim, vRim).
-struct BlockTextStyle {
-  double cell = 0.1;
+// Solid letters from outlines: faces filled by ear clipping, side walls with
+// normals smoothed along curves. `scale` is units per em; the text is centred
+// on its outline's bounding box. The outline's x runs along frame.right, its y
+// along frame.up, the faces look along frame.front, the frame origin is the
+// middle of the letters' depth. Faces take texture coordinates from
+// [u0,u1] x [v0,v1] stretched over the text; walls and backs take the darker
+// rim coordinate (uRim, vRim).
+struct SolidTextStyle {
+  double scale = 1;
   double depth = 0.3;
   double u0 = 0, v0 = 0, u1 = 1, v1 = 1;
   double uRim = 0.5, vRim = 0.02;
 };
-void blockText(MeshBuilder* mesh, const Coverage& text, const Frame& frame, const BlockTextStyle& style);
+void solidText(MeshBuilder* mesh, const std::vector<Contour>& outline, const Frame& frame, const SolidTextStyle& style);
+// Bounding box of an outline, in its own units.
+void outlineBounds(const std::vector<Contour>& outline, P2* lo, P2* hi);
 
 // Width and height, in cells, of the covered part of the text.
 void coveredSize(const Coverage& text, int* width, int* height);
