@@ -151,9 +151,10 @@ bool decodeJPEG(const unsigned char* data, size_t size, DecodedImage* image, std
   } else {
     image->pixels.resize(static_cast<size_t>(width) * height * 3);
     // Any warning (truncated or corrupt entropy data) counts as failure too: the
-    // picture would be partly invented.
+    // picture would be partly invented. Stopping at the first one saves decoding
+    // the rest of a large damaged image only to throw it away.
     if (tjDecompress2(handle, data, static_cast<unsigned long>(size), image->pixels.data(), width, 0, height,
-                      TJPF_RGB, TJFLAG_BOTTOMUP) != 0) {
+                      TJPF_RGB, TJFLAG_BOTTOMUP | TJFLAG_STOPONWARNING) != 0) {
       *error = std::string("corrupt JPEG data: ") + tjGetErrorStr2(handle);
       ok = false;
     }
