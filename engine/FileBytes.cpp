@@ -8,13 +8,17 @@ bool readFileBytes(const char* path, std::vector<unsigned char>* bytes) {
   bytes->clear();
   std::FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return false;
-  long length = -1;
-  if (std::fseek(file, 0, SEEK_END) == 0) length = std::ftell(file);
-  bool ok = length >= 0 && std::fseek(file, 0, SEEK_SET) == 0;
-  if (ok) {
-    bytes->resize(static_cast<size_t>(length));
-    ok = std::fread(bytes->data(), 1, bytes->size(), file) == bytes->size();
-  }
+  // The size from seeking is only a hint for the reservation: for a directory,
+  // which opens, it is LONG_MAX. The bytes are counted by reading them.
+  constexpr long kLargestHint = 1L << 30;
+  long hint = -1;
+  if (std::fseek(file, 0, SEEK_END) == 0) hint = std::ftell(file);
+  std::rewind(file);
+  if (hint > 0 && hint <= kLargestHint) bytes->reserve(static_cast<size_t>(hint));
+  unsigned char chunk[1 << 16];
+  size_t got = 0;
+  while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes->insert(bytes->end(), chunk, chunk + got);
+  const bool ok = std::ferror(file) == 0;
   std::fclose(file);
   if (!ok) bytes->clear();
   return ok;

@@ -1,5 +1,6 @@
 #include "Shader.h"
 
+#include "FileBytes.h"
 #include "Gl.h"
 #include "ShaderError.h"
 
@@ -10,26 +11,17 @@ namespace lb_engine {
 
 namespace {
 
-// The whole file as one NUL-terminated string. An unreadable file gives an empty
-// source (and a line naming the path), which then fails to compile with the usual
-// report instead of being silently skipped.
+// The whole file as one NUL-terminated string. A file that cannot be opened or
+// read gives an empty source (and a line naming the path), which then fails to
+// compile with the usual report instead of being silently skipped.
 std::vector<char> readSource(const char* path) {
-  std::vector<char> source(1, '\0');
-  std::FILE* file = std::fopen(path, "r");
-  if (file == nullptr) {
-    std::printf("%s: cannot open shader source\n", path);
-    return source;
+  std::vector<unsigned char> bytes;
+  if (!readFileBytes(path, &bytes)) {
+    std::printf("%s: cannot read shader source\n", path);
+    return std::vector<char>(1, '\0');
   }
-  long length = -1;
-  if (std::fseek(file, 0, SEEK_END) == 0) length = std::ftell(file);
-  std::rewind(file);
-  if (length > 0) {
-    source.assign(static_cast<size_t>(length) + 1, '\0');
-    // Text mode may return fewer bytes than ftell counted; terminate after what arrived.
-    const size_t got = std::fread(source.data(), 1, static_cast<size_t>(length), file);
-    source[got] = '\0';
-  }
-  std::fclose(file);
+  std::vector<char> source(bytes.begin(), bytes.end());
+  source.push_back('\0');
   return source;
 }
 

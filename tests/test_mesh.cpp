@@ -273,10 +273,13 @@ TEST_F(MeshGl, NormalsWithoutTextureCoordinatesLeaveZeros) {
 }
 
 TEST_F(MeshGl, MissingFileGivesAnEmptyMeshSilently) {
+  lb_test::ResTempDir dir;
   CaptureStderr();
   Mesh3D mesh("no/such/mesh.obj");
+  Mesh3D folder(dir.path("").c_str());  // opens, but reads as nothing
   EXPECT_EQ(GetCapturedStderr(), "");
   EXPECT_EQ(mesh.cornerCount, 0);
+  EXPECT_EQ(folder.cornerCount, 0);
   EXPECT_TRUE(mesh.faces.empty());
   mesh.draw();
   EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));

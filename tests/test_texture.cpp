@@ -410,10 +410,11 @@ TEST_F(TextureGl, MissingFilesAndUnknownTypesGiveANameWithoutAnImage) {
   Texture png(dir.path("absent.png").c_str(), lb_engine::IMG_PNG);
   Texture jpeg(dir.path("absent.jpg").c_str(), lb_engine::IMG_JPEG);
   Texture tga(dir.path("absent.tga").c_str(), lb_engine::IMG_TGA);
+  Texture folder(dir.path("").c_str(), lb_engine::IMG_PNG);
   const std::string good = dir.write("good.png", lb_test::encodePNG(2, 2, redOverBlue(2, 2, 3)));
   Texture unknown(good.c_str(), static_cast<lb_engine::ImgType>(7));
   EXPECT_EQ(GetCapturedStderr(), "") << "absent files are silent";
-  for (Texture* texture : {&png, &jpeg, &tga, &unknown}) {
+  for (Texture* texture : {&png, &jpeg, &tga, &folder, &unknown}) {
     EXPECT_NE(texture->getTexID(), 0u);
     EXPECT_EQ(texture->getWidth(), 0);
     EXPECT_EQ(levelWidth(texture->getTexID()), 0);
