@@ -86,11 +86,20 @@ void RenderBuffer::secondPass() {
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   glDisable(GL_DEPTH_TEST);
   glClear(GL_COLOR_BUFFER_BIT);
+  if (program == nullptr) {
+    // No post-processing program was given: nothing can compose the picture.
+    static bool reported = false;
+    if (!reported) std::fprintf(stderr, "render buffer: no post-processing program; the screen stays clear\n");
+    reported = true;
+    return;
+  }
   program->use();
   for (int i = 0; i < colourCount && i < 8; ++i) program->addTexture(kColourNames[i], colourTextures[i]);
   if (depthTexture != 0) program->addTexture("depth", depthTexture);
 }
 
-void RenderBuffer::draw() { sprite->draw(); }
+void RenderBuffer::draw() {
+  if (program != nullptr) sprite->draw();
+}
 
 }  // namespace lb_engine

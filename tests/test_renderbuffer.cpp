@@ -244,3 +244,16 @@ TEST_F(RenderBufferTest, RejectedFramebufferReportsOnceAndCarriesOn) {
   RenderBuffer good(kWidth, kHeight, 0, 1, true);
   EXPECT_FALSE(good.getError());
 }
+
+TEST_F(RenderBufferTest, SecondPassWithoutAProgramSaysSoInsteadOfCrashing) {
+  RenderBuffer buffer(kWidth, kHeight, 0, 1, true);
+  buffer.firstPass();
+  testing::internal::CaptureStderr();
+  buffer.secondPass();
+  buffer.draw();
+  buffer.secondPass();
+  const std::string err = testing::internal::GetCapturedStderr();
+  EXPECT_EQ(err, "render buffer: no post-processing program; the screen stays clear\n") << "said once";
+  EXPECT_EQ(integer(GL_FRAMEBUFFER_BINDING), 0);
+  glEnable(GL_DEPTH_TEST);
+}
