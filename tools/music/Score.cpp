@@ -112,9 +112,10 @@ int pluckRoot(const Chord& c) { return 57 + (c.pitchClass - 9 + 12) % 12; }  // 
 
 class Writer {
  public:
-  Writer(const Section& s, const Style& st, double levelDb, std::vector<Note>& out)
+  // toneRamp: how much further the filters open by the end of the section.
+  Writer(const Section& s, const Style& st, double levelDb, double toneRamp, std::vector<Note>& out)
       : sec_(s), style_(st), out_(out), gapStart_(s.end - st.gapBeats * s.beatSeconds()),
-        level_(dbToGain(levelDb)) {}
+        level_(dbToGain(levelDb)), toneRamp_(toneRamp) {}
 
   double beatTime(double beat) const { return sec_.beatTime(beat); }
   bool audible(double beat) const { return beatTime(beat) < gapStart_ - 1e-9; }
@@ -132,7 +133,8 @@ class Writer {
       choked = true;
     }
     const double v = std::clamp(velocity, 0.0, 1.0) * (hit ? 1.0 : level_);
-    out_.push_back({instrument, t, len, pitch, v, pan, style_.bright, choked});
+    const double tone = std::min(1.0, style_.bright + toneRamp_ * beat / sec_.beats);
+    out_.push_back({instrument, t, len, pitch, v, pan, tone, choked});
   }
 
   const Chord& chordAtBar(int bar) const {
@@ -149,12 +151,15 @@ class Writer {
   std::vector<Note>& out_;
   double gapStart_;
   double level_;
+  double toneRamp_;
 };
 
 void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
   const Section& sec = part.section;
   const Style& st = part.style;
-  Writer w(sec, st, part.levelDb, out);
+  // The breakdown and the build-up of the robot scenes open their filters as they go.
+  const double toneRamp = index == 5 ? 0.35 : (index == 6 || index == 7) ? 0.3 : 0.0;
+  Writer w(sec, st, part.levelDb, toneRamp, out);
   const double beat = sec.beatSeconds();
   const int steps = sec.beats * 4;  // sixteenth notes
   const int bars = (sec.beats + 3) / 4;
