@@ -9,7 +9,7 @@ namespace lb_synth {
 
 namespace {
 
-// How a section plays. Pattern codes are documented at their use in buildScore.
+// How a section plays; the pattern codes are interpreted in writeSection.
 struct Style {
   int kick;         // 0 none, 1 beats 1+3, 2 every beat, 3 half-time
   int snare;        // 0 none, 1 beats 2+4, 2 beat 3 (half-time), 3 accelerating roll
@@ -48,6 +48,14 @@ struct Part {
   double levelDb;  // applied to every note of the section except the hit on its cut
 };
 
+// Positions in the section list, for the touches that only one section has.
+enum SectionIndex : size_t {
+  kTitle = 0, kMarching, kTunnel, kTunnelLead, kSinkhole, kBreakdown,
+  kCave, kRobotIntro, kRunning, kFinale, kTitleCard, kEnd,
+};
+
+// Style columns: kick, snare, hats, bass, pad, pluck, lead, duck, bright,
+// gapBeats, hit, drive, fill, chords; then the section level in dB.
 const std::vector<Part>& parts() {
   static const std::vector<Part> list = {
       {{"title", 0.0, 4.817, 10},
@@ -158,7 +166,7 @@ void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
   const Section& sec = part.section;
   const Style& st = part.style;
   // The breakdown and the build-up of the robot scenes open their filters as they go.
-  const double toneRamp = index == 5 ? 0.35 : (index == 6 || index == 7) ? 0.3 : 0.0;
+  const double toneRamp = index == kBreakdown ? 0.35 : (index == kCave || index == kRobotIntro) ? 0.3 : 0.0;
   Writer w(sec, st, part.levelDb, toneRamp, out);
   const double beat = sec.beatSeconds();
   const int steps = sec.beats * 4;  // sixteenth notes
@@ -195,7 +203,7 @@ void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
 
     if (st.snare == 1 && (inBar == 4 || inBar == 12)) w.add(Instrument::Snare, b, 0.3, 0, 0.6 + 0.35 * v);
     // The march: a soft drag of two ghost notes into every other bar.
-    if (index == 1 && bar % 2 == 1 && (inBar == 14 || inBar == 15)) w.add(Instrument::Snare, b, 0.1, 0, 0.3);
+    if (index == kMarching && bar % 2 == 1 && (inBar == 14 || inBar == 15)) w.add(Instrument::Snare, b, 0.1, 0, 0.3);
     if (st.snare == 2 && inBar == 8) w.add(Instrument::Snare, b, 0.4, 0, 0.9);
     if (st.snare == 3) {
       // Roll from eighths to sixteenths, growing louder towards the cut.
@@ -239,10 +247,10 @@ void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
       // Up and down the chord; the robots run on a leaping figure instead.
       static const int kUpDown[8] = {0, 1, 2, 3, 4, 3, 2, 1};
       static const int kLeaping[8] = {0, 2, 4, 1, 3, 0, 4, 2};
-      const int* order = index >= 8 ? kLeaping : kUpDown;
+      const int* order = index >= kRunning ? kLeaping : kUpDown;
       const int idx = order[(st.pluck == 2 ? s : s / 2) % 8];
       double vel = 0.45 + 0.3 * v;
-      if (index == 0) vel *= 0.3 + 0.7 * b / sec.beats;  // the title fades the arpeggio in
+      if (index == kTitle) vel *= 0.3 + 0.7 * b / sec.beats;  // the title fades the arpeggio in
       w.add(Instrument::Pluck, b, 0.2 * beat, tones[idx], vel * accent, (idx % 2 ? 0.45 : -0.45));
     }
   }
@@ -268,11 +276,11 @@ void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
 
   // Lead melody, one motif per bar; in the breakdown it enters after four bars.
   if (st.lead) {
-    const int firstBar = index == 5 ? 4 : 0;
+    const int firstBar = index == kBreakdown ? 4 : 0;
     for (int bar = firstBar; bar < bars; ++bar) {
       const std::string& name = w.chordNameAtBar(bar);
       // Every other phrase, and the whole finale, an octave up; the breakdown stays low.
-      const bool lift = index == 9 || (index != 5 && (bar / 4) % 2 == 1);
+      const bool lift = index == kFinale || (index != kBreakdown && (bar / 4) % 2 == 1);
       for (const MotifNote& m : leadMotif(name)) {
         const double b = bar * 4.0 + m.start * 0.5;
         if (b >= sec.beats) break;
@@ -289,26 +297,26 @@ void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
       w.add(Instrument::Snare, b, 0.2, 0, 0.55 + 0.4 * (b - lastBeat + 1.0), 0.1);
     }
   }
-  if (index == 0 || index == 6 || index == 7) {
-    const double from = index == 0 ? 2.0 : 0.0;
-    w.add(Instrument::Riser, from, (lastBeat - from) * beat, 0, index == 0 ? 0.5 : 0.6);
+  if (index == kTitle || index == kCave || index == kRobotIntro) {
+    const double from = index == kTitle ? 2.0 : 0.0;
+    w.add(Instrument::Riser, from, (lastBeat - from) * beat, 0, index == kTitle ? 0.5 : 0.6);
   }
-  if (index == 4) {
+  if (index == kSinkhole) {
     // Sinkhole: toms tumbling down into the breakdown, booms every four bars.
     const double toms[4] = {50, 47, 43, 40};
     for (int i = 0; i < 4; ++i) w.add(Instrument::Tom, lastBeat - 2.0 + i * 0.5, 0.4, toms[i], 0.8);
     for (int bar = 4; bar < bars; bar += 4) w.add(Instrument::Boom, bar * 4.0, 2.0, bassRoot(w.chordAtBar(bar)), 0.6);
   }
-  if (index == 5) {
+  if (index == kBreakdown) {
     // Breakdown: soft hats come in from bar 8 on.
     for (int s = 8 * 16; s < steps; s += 2) {
       w.add(Instrument::ClosedHat, s / 4.0, 0.05, 0, (s % 4 == 2 ? 0.35 : 0.2), 0.3);
     }
   }
-  if (index == 8) {
+  if (index == kRunning) {
     for (int bar = 4; bar < bars; bar += 4) w.add(Instrument::Crash, bar * 4.0, 2.0, 0, 0.6, 0.3);
   }
-  if (index == 9) {
+  if (index == kFinale) {
     for (int bar = 1; bar < bars; ++bar) w.add(Instrument::Crash, bar * 4.0, 2.0, 0, 0.7, 0.3);
   }
 }
