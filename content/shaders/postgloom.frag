@@ -1,6 +1,8 @@
 #version 410 core
 // Composite of the opening scenes: colour plus a bloom of the glow texture,
 // gathered on a 16-tap golden-angle spiral (one pass, 18 texel reads a pixel).
+// The spiral is a constant table (no sine or cosine per tap) turned per pixel,
+// so thin bright lines spread into a soft halo instead of a few sharp copies.
 // Where nothing was drawn (depth 1) a faint night gradient fills the frame.
 
 layout(location = 0) in vec2 vUv;
@@ -11,22 +13,30 @@ uniform sampler2D depth;
 
 layout(location = 0) out vec4 fragColor;
 
+// Unit-disc golden-angle spiral: point i at radius sqrt((i + 0.5) / 16).
+const vec2 kSpiral[16] = vec2[16](
+    vec2(0.1768, 0.0000), vec2(-0.2258, 0.2068), vec2(0.0346, -0.3938), vec2(0.2846, 0.3712),
+    vec2(-0.5222, -0.0924), vec2(0.4947, -0.3147), vec2(-0.1655, 0.6155), vec2(-0.3156, -0.6076),
+    vec2(0.6846, 0.2500), vec2(-0.7122, 0.2940), vec2(0.3433, -0.7337), vec2(0.2538, 0.8089),
+    vec2(-0.7648, -0.4432), vec2(0.8971, -0.1973), vec2(-0.5475, 0.7788), vec2(-0.1265, -0.9761));
+
 void main() {
   vec3 base = texture(color0, vUv).rgb;
-  vec2 texel = 1.0 / vec2(textureSize(color1, 0));
-  // Bloom radius in pixels, relative to a 720-line frame.
-  float radius = 22.0 * float(textureSize(color1, 0).y) / 720.0;
-  // Interleaved-gradient noise turns the spiral per pixel, so thin bright lines
-  // spread into a soft halo instead of a few sharp copies.
-  float turn = 6.2831853 * fract(52.9829189 * fract(dot(gl_FragCoord.xy, vec2(0.06711056, 0.00583715))));
+  vec2 size = vec2(textureSize(color1, 0));
+  // Bloom radius: 22 pixels of a 720-line frame.
+  float radius = 22.0 * size.y / 720.0;
+  // The spiral turns by a different eighth of a turn in each pixel of a 2x2
+  // block, from a table: four times the sample positions at no extra reads.
+  const vec2 kTurn[4] = vec2[4](vec2(1.0, 0.0), vec2(0.7071, 0.7071), vec2(0.0, 1.0), vec2(-0.7071, 0.7071));
+  ivec2 cell = ivec2(gl_FragCoord.xy) & 1;
+  vec2 cs = kTurn[cell.x + 2 * cell.y];
+  mat2 spin = mat2(cs.x, cs.y, -cs.y, cs.x);
+  vec2 step = radius / size;
   vec3 bloom = texture(color1, vUv).rgb * 0.5;
   float total = 0.5;
   for (int i = 0; i < 16; ++i) {
-    float f = (float(i) + 0.5) / 16.0;
-    float r = sqrt(f) * radius;
-    float a = float(i) * 2.39996 + turn;
-    float w = 1.0 - f * 0.8;
-    bloom += texture(color1, vUv + vec2(cos(a), sin(a)) * r * texel).rgb * w;
+    float w = 1.0 - (float(i) + 0.5) / 16.0 * 0.8;
+    bloom += texture(color1, vUv + spin * kSpiral[i] * step).rgb * w;
     total += w;
   }
   bloom /= total;

@@ -4,6 +4,7 @@
 //   lb-dataview --mesh data/groups.obj --program default --texture groups
 //               --eye 0,320,0 --at 0,0,0.01 --fov 55 --out shaft.png
 //   lb-dataview --robot 0.8 --program hemisphere --texture cube --eye 9,3,9 --at 0,1,0 --out r.png
+//   lb-dataview --bench-post 40 --size 1280x720   (milliseconds per full-screen pass)
 
 #include "Config.h"
 #include "Gl.h"
@@ -13,9 +14,11 @@
 #include "Matrix.h"
 #include "Mesh3D.h"
 #include "ShaderProgram.h"
+#include "Sprite.h"
 
 #include <SDL.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -45,7 +48,8 @@ int usage(const char* why) {
                "  --eye X,Y,Z --at X,Y,Z [--up X,Y,Z] [--model RX,RY,RZ,TX,TY,TZ] [--fov DEG]\n"
                "  [--size WxH] [--clear R,G,B] --out FILE.png\n"
                "  --robot W draws data/robot.hier with the running pose sin(3t) = W, placed as the\n"
-               "  running scene places it (model rotate(0, 4.68, 4.67), root at the origin).\n",
+               "  running scene places it (model rotate(0, 4.68, 4.67), root at the origin).\n"
+               "  --bench-post N times N full-screen passes of each post-processing program.\n",
                why);
   return 2;
 }
@@ -55,6 +59,7 @@ int usage(const char* why) {
 int main(int argc, char** argv) {
   std::string meshPath, program, texture, out;
   bool robot = false;
+  double benchPasses = 0;
   double w = 0, eye[3] = {0, 0, 5}, at[3] = {0, 0, 0}, up[3] = {0, 1, 0}, model[6] = {0, 0, 0, 0, 0, 0};
   double fov = 35, clear[3] = {0.02, 0.03, 0.07};
   int width = 640, height = 360;
@@ -65,6 +70,7 @@ int main(int argc, char** argv) {
     bool ok = true;
     if (a == "--mesh") meshPath = v;
     else if (a == "--robot") robot = true, ok = parseList(v, &w, 1);
+    else if (a == "--bench-post") ok = parseList(v, &benchPasses, 1) && benchPasses >= 1;
     else if (a == "--program") program = v;
     else if (a == "--texture") texture = v;
     else if (a == "--out") out = v;
@@ -78,7 +84,7 @@ int main(int argc, char** argv) {
     else return usage(("unknown option " + a).c_str());
     if (!ok) return usage(("bad value for " + a + ": " + v).c_str());
   }
-  if ((meshPath.empty() && !robot) || program.empty() || texture.empty() || out.empty())
+  if (benchPasses == 0 && ((meshPath.empty() && !robot) || program.empty() || texture.empty() || out.empty()))
     return usage("--mesh or --robot, --program, --texture and --out are required");
 
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
@@ -124,6 +130,54 @@ int main(int argc, char** argv) {
   glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 
   lb_engine::Config config("data/config.txt");
+  if (benchPasses > 0) {
+    // Inputs like a render buffer's: two colour textures and a depth texture
+    // filled with a varied picture, so every tap reads real data.
+    std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
+    std::vector<float> depthValues(static_cast<size_t>(width) * height);
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x) {
+        const size_t i = static_cast<size_t>(y) * width + x;
+        rgba[i * 4] = static_cast<unsigned char>(x * 7);
+        rgba[i * 4 + 1] = static_cast<unsigned char>(y * 5);
+        rgba[i * 4 + 2] = static_cast<unsigned char>((x ^ y) * 3);
+        rgba[i * 4 + 3] = 255;
+        depthValues[i] = 0.9f + 0.1f * static_cast<float>(x) / width;
+      }
+    GLuint inputs[3];
+    glGenTextures(3, inputs);
+    for (int k = 0; k < 2; ++k) {
+      glBindTexture(GL_TEXTURE_2D, inputs[k]);
+      glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+      glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    }
+    glBindTexture(GL_TEXTURE_2D, inputs[2]);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT24, width, height, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
+                 depthValues.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    lb_engine::Sprite quad;
+    glDisable(GL_DEPTH_TEST);
+    for (const char* key : {"layer", "postprocessing", "dof", "postgloom", "layer"}) {
+      lb_engine::ShaderProgram* p = config.getShader(key);
+      p->use();
+      p->addTexture("color0", inputs[0]);
+      p->addTexture("color1", inputs[1]);
+      p->addTexture("depth", inputs[2]);
+      p->addTexture("img", inputs[0]);
+      p->setParam("fade", 0.5f);
+      quad.draw();
+      glFinish();
+      const auto start = std::chrono::steady_clock::now();
+      for (int i = 0; i < static_cast<int>(benchPasses); ++i) quad.draw();
+      glFinish();
+      const double ms =
+          std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count() / benchPasses;
+      std::printf("%-15s %7.2f ms per %dx%d pass\n", key, ms, width, height);
+    }
+    return 0;
+  }
   lb_engine::ShaderProgram* prog = config.getShader(program);
   const unsigned int tex = config.getTexture(texture);
   lb_engine::Matrix projection, view, r, t;
