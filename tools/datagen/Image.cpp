@@ -20,29 +20,6 @@ Rgba& Image::wrap(int x, int y) {
   return at(x, y);
 }
 
-void Image::blend(int x, int y, const Rgba& c, float a) {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-  Rgba& p = at(x, y);
-  const float na = a * c.a;
-  const float outA = na + p.a * (1 - na);
-  if (outA <= 0) {
-    p = Rgba{0, 0, 0, 0};
-    return;
-  }
-  p.r = (c.r * na + p.r * p.a * (1 - na)) / outA;
-  p.g = (c.g * na + p.g * p.a * (1 - na)) / outA;
-  p.b = (c.b * na + p.b * p.a * (1 - na)) / outA;
-  p.a = outA;
-}
-
-void Image::add(int x, int y, const Rgba& c, float a) {
-  if (x < 0 || y < 0 || x >= width_ || y >= height_) return;
-  Rgba& p = at(x, y);
-  p.r += c.r * a;
-  p.g += c.g * a;
-  p.b += c.b * a;
-}
-
 void Image::fillRect(int x0, int y0, int x1, int y1, const Rgba& c, bool wrapAround) {
   for (int y = y0; y < y1; ++y)
     for (int x = x0; x < x1; ++x) {

@@ -26,9 +26,6 @@ class Image {
   const Rgba& at(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
   // Wrapping access, for patterns that must tile.
   Rgba& wrap(int x, int y);
-  // Source-over blend of colour c with coverage a at (x, y); outside is ignored.
-  void blend(int x, int y, const Rgba& c, float a);
-  void add(int x, int y, const Rgba& c, float a);
   void fillRect(int x0, int y0, int x1, int y1, const Rgba& c, bool wrapAround = false);
 
   // 8-bit channels, top row first.
@@ -54,7 +51,6 @@ class Rng {
     return z ^ (z >> 31);
   }
   double uniform() { return static_cast<double>(next() >> 11) * (1.0 / 9007199254740992.0); }
-  double range(double lo, double hi) { return lo + (hi - lo) * uniform(); }
   int below(int n) { return static_cast<int>(uniform() * n); }
 
  private:

@@ -39,28 +39,6 @@ void MeshBuilder::box(const Vec3& c, const Vec3& hx, const Vec3& hy, const Vec3&
   }
 }
 
-void MeshBuilder::append(const MeshBuilder& other) {
-  corners_.insert(corners_.end(), other.corners_.begin(), other.corners_.end());
-}
-
-void MeshBuilder::bounds(Vec3* lo, Vec3* hi) const {
-  *lo = Vec3(0, 0, 0);
-  *hi = Vec3(0, 0, 0);
-  for (size_t i = 0; i < corners_.size(); ++i) {
-    const Vec3& p = corners_[i].position;
-    if (i == 0) {
-      *lo = p;
-      *hi = p;
-    }
-    lo->x = std::min(lo->x, p.x);
-    lo->y = std::min(lo->y, p.y);
-    lo->z = std::min(lo->z, p.z);
-    hi->x = std::max(hi->x, p.x);
-    hi->y = std::max(hi->y, p.y);
-    hi->z = std::max(hi->z, p.z);
-  }
-}
-
 namespace {
 
 // Records are deduplicated on their written text, so two corners share a record

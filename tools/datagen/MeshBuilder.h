@@ -54,12 +54,8 @@ class MeshBuilder {
   // face mapped onto the whole texture rectangle [u0,u1] x [v0,v1].
   void box(const Vec3& centre, const Vec3& hx, const Vec3& hy, const Vec3& hz, double u0 = 0,
            double v0 = 0, double u1 = 1, double v1 = 1);
-  void append(const MeshBuilder& other);
 
   size_t triangleCount() const { return corners_.size() / 3; }
-  const std::vector<Vertex>& corners() const { return corners_; }
-  // Extent of all positions; zero vectors for an empty mesh.
-  void bounds(Vec3* lo, Vec3* hi) const;
 
   // OBJ text with shared records: identical positions, normals and texture
   // coordinates (after rounding to the written precision) are written once.
