@@ -12,7 +12,7 @@ HeadlessContext::~HeadlessContext() {
   if (sdlStarted_) SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-bool HeadlessContext::create(int width, int height, std::string* error) {
+bool HeadlessContext::create(int width, int height, std::string* error, bool debug) {
   if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
     *error = std::string("cannot start SDL video (is there a display? try xvfb-run): ") + SDL_GetError();
     return false;
@@ -23,6 +23,7 @@ bool HeadlessContext::create(int width, int height, std::string* error) {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
   SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
   SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+  SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, debug ? SDL_GL_CONTEXT_DEBUG_FLAG : 0);
   window_ = SDL_CreateWindow("lattice-bloom-render", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, width,
                              height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
   if (window_ == nullptr) {
@@ -31,7 +32,8 @@ bool HeadlessContext::create(int width, int height, std::string* error) {
   }
   context_ = SDL_GL_CreateContext(window_);
   if (context_ == nullptr) {
-    *error = std::string("cannot create an OpenGL 4.1 core-profile context: ") + SDL_GetError();
+    *error = std::string("cannot create an OpenGL 4.1 core-profile") + (debug ? " debug" : "") +
+             " context: " + SDL_GetError();
     return false;
   }
   glewExperimental = GL_TRUE;

@@ -17,7 +17,8 @@ class HeadlessContext {
 
   // Returns false with a message in *error when the window or context cannot
   // be made, or when the drawable does not come out at the requested size.
-  bool create(int width, int height, std::string* error);
+  // `debug` asks for a debug context, in which drivers report through KHR_debug.
+  bool create(int width, int height, std::string* error, bool debug = false);
 
  private:
   SDL_Window* window_ = nullptr;

@@ -13,6 +13,16 @@ namespace lb_render {
 namespace {
 
 const int kMaxSide = 16384;  // pixels; far beyond any screen, well inside GL limits
+const int kMaxFps = 1000;    // frames per second
+// Frames in one sequence: a day at 60 fps, far more than the show needs, small
+// enough that the count fits every index type on the way.
+const double kMaxFrames = 86400.0 * 60;
+
+std::string formatSeconds(double seconds) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%g", seconds);
+  return text;
+}
 
 bool parseSeconds(const std::string& text, double* seconds) {
   if (text.empty()) return false;
@@ -88,11 +98,26 @@ std::string formatIndex(size_t index, int width) {
 
 std::string usage() {
   return "usage: lattice-bloom-render --at SECONDS [--at SECONDS ...] --out PATH [--size WxH]\n"
-         "  Renders the show at the given demo clock values to PNG files, without music.\n"
-         "  --at SECONDS  a clock value; repeat for several frames, rendered in the order given\n"
-         "  --out PATH    a .png file (one frame), a pattern with %d (replaced by the\n"
-         "                0-based frame index), or a folder (frames frame-0000.png, ...)\n"
-         "  --size WxH    frame size in pixels (default 1280x720)\n"
+         "       lattice-bloom-render --fps N [--from A] [--to B] [--out FOLDER/] [--video FILE.mp4]\n"
+         "       lattice-bloom-render --contact-sheet FILE.png\n"
+         "  Renders the show at chosen demo clock values, offscreen and in exact time steps.\n"
+         "  --at SECONDS   a clock value; repeat for several frames, rendered in the order given\n"
+         "  --out PATH     a .png file (one frame), a pattern with %d (replaced by the\n"
+         "                 0-based frame index), or a folder (frame-0000.png, ... for --at;\n"
+         "                 frame_00000.png, ... for --fps)\n"
+         "  --fps N        a sequence of N frames per second (1 to 1000): frame k at\n"
+         "                 t = A + k / N, round((B - A) * N) frames in all\n"
+         "  --from A       the sequence's first clock value in seconds (default 0)\n"
+         "  --to B         where the sequence ends, in seconds (default 130)\n"
+         "  --video FILE   pipes the sequence to ffmpeg: H.264 (yuv420p, CRF 18) with\n"
+         "                 data/music.mp3 from A to B as AAC; needs ffmpeg on PATH\n"
+         "  --contact-sheet FILE\n"
+         "                 one frame from the middle of each scene, labelled, in a 5x2 grid\n"
+         "                 of tiles 3/10 of the frame size (384x216 at the default size)\n"
+         "  --size WxH     frame size in pixels (default 1280x720)\n"
+         "  --check-gl     creates a debug GL context, reports driver messages and fails on\n"
+         "                 the first GL error with the frame's clock value\n"
+         "  Any GL error while rendering a frame ends the run with a non-zero status.\n"
          "  The data set is data/config.txt in the working directory or beside the program.\n";
 }
 
@@ -110,6 +135,8 @@ bool parseSize(const std::string& text, int* width, int* height) {
 bool parseOptions(int argc, const char* const* argv, RenderOptions* options, std::string* error) {
   RenderOptions parsed;
   bool haveOut = false;
+  bool haveFrom = false;
+  bool haveTo = false;
   for (int i = 1; i < argc; ++i) {
     std::string arg = argv[i];
     std::string value;
@@ -124,7 +151,16 @@ bool parseOptions(int argc, const char* const* argv, RenderOptions* options, std
       parsed.help = true;
       continue;
     }
-    const bool takesValue = arg == "--at" || arg == "--out" || arg == "--size";
+    if (arg == "--check-gl") {
+      if (inlineValue) {
+        *error = "--check-gl takes no value";
+        return false;
+      }
+      parsed.checkGl = true;
+      continue;
+    }
+    const bool takesValue = arg == "--at" || arg == "--out" || arg == "--size" || arg == "--fps" ||
+                            arg == "--from" || arg == "--to" || arg == "--video" || arg == "--contact-sheet";
     if (!takesValue) {
       *error = "unknown argument '" + std::string(argv[i]) + "'";
       return false;
@@ -136,20 +172,42 @@ bool parseOptions(int argc, const char* const* argv, RenderOptions* options, std
       }
       value = argv[++i];
     }
-    if (arg == "--at") {
+    if (arg == "--at" || arg == "--from" || arg == "--to") {
       double seconds = 0;
       if (!parseSeconds(value, &seconds)) {
-        *error = "--at needs a number of seconds, not '" + value + "'";
+        *error = arg + " needs a number of seconds, not '" + value + "'";
         return false;
       }
-      parsed.times.push_back(seconds);
-    } else if (arg == "--out") {
+      if (arg == "--at") {
+        parsed.times.push_back(seconds);
+      } else if (arg == "--from") {
+        parsed.from = seconds;
+        haveFrom = true;
+      } else {
+        parsed.to = seconds;
+        haveTo = true;
+      }
+    } else if (arg == "--fps") {
+      int fps = 0;
+      if (!parsePositive(value, &fps) || fps > kMaxFps) {
+        *error = "--fps needs a whole number of frames per second from 1 to " + std::to_string(kMaxFps) +
+                 ", not '" + value + "'";
+        return false;
+      }
+      parsed.fps = fps;
+    } else if (arg == "--out" || arg == "--video" || arg == "--contact-sheet") {
       if (value.empty()) {
-        *error = "--out needs a non-empty path";
+        *error = arg + " needs a non-empty path";
         return false;
       }
-      parsed.out = value;
-      haveOut = true;
+      if (arg == "--out") {
+        parsed.out = value;
+        haveOut = true;
+      } else if (arg == "--video") {
+        parsed.video = value;
+      } else {
+        parsed.contactSheet = value;
+      }
     } else {
       if (!parseSize(value, &parsed.width, &parsed.height)) {
         *error = "--size needs WIDTHxHEIGHT in pixels (1 to 16384 each), not '" + value + "'";
@@ -158,12 +216,55 @@ bool parseOptions(int argc, const char* const* argv, RenderOptions* options, std
     }
   }
   if (!parsed.help) {
-    if (parsed.times.empty()) {
-      *error = "no --at SECONDS given";
+    const int modes = (parsed.times.empty() ? 0 : 1) + (parsed.fps > 0 ? 1 : 0) + (parsed.contactSheet.empty() ? 0 : 1);
+    if (modes == 0) {
+      *error = "no --at SECONDS given (nor --fps N or --contact-sheet FILE)";
       return false;
     }
-    if (!haveOut) {
+    if (modes > 1) {
+      *error = "--at, --fps and --contact-sheet choose frames in different ways; give only one of them";
+      return false;
+    }
+    if (parsed.fps == 0 && (haveFrom || haveTo)) {
+      *error = std::string(haveFrom ? "--from" : "--to") + " belongs to a sequence: give --fps N as well";
+      return false;
+    }
+    if (parsed.fps == 0 && !parsed.video.empty()) {
+      *error = "--video encodes a sequence: give --fps N as well";
+      return false;
+    }
+    if (!parsed.times.empty() && !haveOut) {
       *error = "no --out PATH given";
+      return false;
+    }
+    if (parsed.fps > 0) {
+      if (!haveOut && parsed.video.empty()) {
+        *error = "no --out FOLDER/ or --video FILE given for the sequence";
+        return false;
+      }
+      if (parsed.from < 0) {
+        *error = "--from must not be negative (the show's clock starts at 0), not " + formatSeconds(parsed.from);
+        return false;
+      }
+      if (!(parsed.to > parsed.from)) {
+        *error = "--to (" + formatSeconds(parsed.to) + " s) must lie after --from (" + formatSeconds(parsed.from) +
+                 " s)";
+        return false;
+      }
+      const double frames = (parsed.to - parsed.from) * parsed.fps;
+      if (frames > kMaxFrames) {
+        *error = "the sequence would have " + formatSeconds(frames) + " frames; at most " +
+                 std::to_string(kMaxFrames) + " are rendered in one run";
+        return false;
+      }
+      if (sequenceFrameCount(parsed.from, parsed.to, parsed.fps) == 0) {
+        *error = "the sequence from " + formatSeconds(parsed.from) + " s to " + formatSeconds(parsed.to) + " s at " +
+                 std::to_string(parsed.fps) + " fps has no frames";
+        return false;
+      }
+    }
+    if (!parsed.contactSheet.empty() && haveOut) {
+      *error = "--contact-sheet names its own file; drop --out";
       return false;
     }
   }
@@ -171,8 +272,15 @@ bool parseOptions(int argc, const char* const* argv, RenderOptions* options, std
   return true;
 }
 
+size_t sequenceFrameCount(double from, double to, int fps) {
+  if (!(to > from) || fps <= 0) return 0;
+  return static_cast<size_t>(std::llround((to - from) * fps));
+}
+
+double sequenceTime(double from, int fps, size_t k) { return from + static_cast<double>(k) / fps; }
+
 bool outputPaths(const std::string& out, size_t frameCount, const std::string& cwd,
-                 std::vector<std::string>* paths, std::string* error) {
+                 std::vector<std::string>* paths, std::string* error, FolderNaming naming) {
   std::string base = out;
   if (!base.empty() && base[0] != '/') base = cwd + "/" + base;
   paths->clear();
@@ -188,11 +296,13 @@ bool outputPaths(const std::string& out, size_t frameCount, const std::string& c
   if (isDirectory(base) || base.back() == '/') {
     while (base.size() > 1 && base.back() == '/') base.pop_back();
     if (!makeDirectories(base, error)) return false;
-    for (size_t i = 0; i < frameCount; ++i) paths->push_back(base + "/frame-" + formatIndex(i, 4) + ".png");
+    const bool sequence = naming == FolderNaming::kSequence;
+    for (size_t i = 0; i < frameCount; ++i)
+      paths->push_back(base + (sequence ? "/frame_" : "/frame-") + formatIndex(i, sequence ? 5 : 4) + ".png");
     return true;
   }
   if (frameCount > 1) {
-    *error = "with several --at times, --out must hold %d or name a folder, not '" + out + "'";
+    *error = "with several frames, --out must hold %d or name a folder, not '" + out + "'";
     return false;
   }
   paths->push_back(base);

@@ -1,0 +1,167 @@
+#include "VideoEncoder.h"
+
+#include "FrameRenderer.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+extern char** environ;
+
+namespace lb_render {
+
+namespace {
+
+std::string formatNumber(double value) {
+  char text[64];
+  std::snprintf(text, sizeof text, "%.6f", value);
+  return text;
+}
+
+std::string describeStatus(int status) {
+  if (WIFEXITED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));
+  if (WIFSIGNALED(status)) return std::string("signal ") + strsignal(WTERMSIG(status));
+  return "status " + std::to_string(status);
+}
+
+}  // namespace
+
+std::string findProgram(const std::string& name) {
+  if (name.empty()) return "";
+  if (name.find('/') != std::string::npos) return access(name.c_str(), X_OK) == 0 ? name : "";
+  const char* path = std::getenv("PATH");
+  if (path == nullptr) return "";
+  const std::string dirs = path;
+  size_t begin = 0;
+  while (begin <= dirs.size()) {
+    size_t end = dirs.find(':', begin);
+    if (end == std::string::npos) end = dirs.size();
+    // An empty PATH entry means the working directory.
+    const std::string dir = end == begin ? "." : dirs.substr(begin, end - begin);
+    const std::string candidate = dir + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    begin = end + 1;
+  }
+  return "";
+}
+
+std::vector<std::string> ffmpegArguments(const VideoSettings& s) {
+  return {s.ffmpeg,
+          "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-y",
+          // Input 0: the frames, exactly as the renderer reads them back.
+          "-f", "rawvideo", "-pix_fmt", "rgb24",
+          "-video_size", std::to_string(s.width) + "x" + std::to_string(s.height),
+          "-framerate", std::to_string(s.fps), "-i", "pipe:0",
+          // Input 1: the music over the same span of the clock.
+          "-ss", formatNumber(s.from), "-t", formatNumber(s.to - s.from), "-i", s.music,
+          "-map", "0:v:0", "-map", "1:a:0",
+          "-c:v", "libx264", "-pix_fmt", "yuv420p", "-crf", "18",
+          // Silence after the music's end keeps the audio as long as the pictures;
+          // -shortest then ends the file with the last frame.
+          "-c:a", "aac", "-b:a", "192k", "-af", "apad", "-shortest",
+          "-movflags", "+faststart", s.output};
+}
+
+VideoEncoder::~VideoEncoder() { abort(); }
+
+bool VideoEncoder::start(const VideoSettings& settings, std::string* error) {
+  settings_ = settings;
+  // A failing ffmpeg closes the pipe; the write must then fail with EPIPE rather
+  // than end the renderer with SIGPIPE, so that ffmpeg's status can be reported.
+  signal(SIGPIPE, SIG_IGN);
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) {
+    *error = std::string("cannot make a pipe to ffmpeg: ") + std::strerror(errno);
+    return false;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);  // dup2 clears close-on-exec
+  const std::vector<std::string> args = ffmpegArguments(settings);
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  const int spawned = posix_spawnp(&pid, settings.ffmpeg.c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[0]);
+  if (spawned != 0) {
+    close(fds[1]);
+    *error = "cannot run " + settings.ffmpeg + ": " + std::strerror(spawned);
+    return false;
+  }
+  pid_ = pid;
+  pipe_ = fds[1];
+  return true;
+}
+
+bool VideoEncoder::write(const Image& image, std::string* error) {
+  if (pipe_ < 0) {
+    *error = "ffmpeg is not running";
+    return false;
+  }
+  if (image.width != settings_.width || image.height != settings_.height) {
+    *error = "a frame of " + std::to_string(image.width) + "x" + std::to_string(image.height) +
+             " does not fit the video's " + std::to_string(settings_.width) + "x" + std::to_string(settings_.height);
+    return false;
+  }
+  const unsigned char* data = image.rgb.data();
+  size_t left = image.rgb.size();
+  while (left > 0) {
+    const ssize_t written = ::write(pipe_, data, left);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      *error = std::string("ffmpeg stopped reading frames (") + std::strerror(errno) + ")";
+      return false;
+    }
+    data += written;
+    left -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+bool VideoEncoder::finish(std::string* error) {
+  if (pid_ < 0) {
+    *error = "ffmpeg is not running";
+    return false;
+  }
+  if (pipe_ >= 0) close(pipe_);
+  pipe_ = -1;
+  int status = 0;
+  pid_t waited;
+  do {
+    waited = waitpid(pid_, &status, 0);
+  } while (waited < 0 && errno == EINTR);
+  pid_ = -1;
+  if (waited < 0) {
+    *error = std::string("cannot wait for ffmpeg: ") + std::strerror(errno);
+    return false;
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    *error = "ffmpeg failed (" + describeStatus(status) + ") while encoding " + settings_.output +
+             "; its messages, if any, are above";
+    return false;
+  }
+  return true;
+}
+
+void VideoEncoder::abort() {
+  if (pipe_ >= 0) close(pipe_);
+  pipe_ = -1;
+  if (pid_ < 0) return;
+  kill(pid_, SIGKILL);
+  int status = 0;
+  while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
+  }
+  pid_ = -1;
+  std::remove(settings_.output.c_str());
+}
+
+}  // namespace lb_render
