@@ -1,7 +1,7 @@
 #version 410 core
 // Depth of field for the tunnel flight: focus on the nearest surface in the
 // middle of the picture, blur the rest by its distance from that focus on a
-// 12-tap spiral (one pass, 16 texel reads a pixel). The spiral is a constant
+// 10-tap spiral (one pass, 14 texel reads a pixel). The spiral is a constant
 // table (no sine or cosine per tap) turned per pixel.
 
 layout(location = 0) in vec2 vUv;
@@ -11,11 +11,11 @@ uniform sampler2D depth;
 
 layout(location = 0) out vec4 fragColor;
 
-// Unit-disc golden-angle spiral: point i at radius sqrt((i + 0.5) / 12).
-const vec2 kSpiral[12] = vec2[12](
-    vec2(0.2041, 0.0000), vec2(-0.2607, 0.2388), vec2(0.0399, -0.4547), vec2(0.3286, 0.4286),
-    vec2(-0.6030, -0.1067), vec2(0.5712, -0.3634), vec2(-0.1910, 0.7108), vec2(-0.3644, -0.7016),
-    vec2(0.7906, 0.2887), vec2(-0.8224, 0.3395), vec2(0.3964, -0.8472), vec2(0.2930, 0.9341));
+// Unit-disc golden-angle spiral: point i at radius sqrt((i + 0.5) / 10).
+const vec2 kSpiral[10] = vec2[10](
+    vec2(0.2236, 0.0000), vec2(-0.2856, 0.2616), vec2(0.0437, -0.4981), vec2(0.3600, 0.4695),
+    vec2(-0.6606, -0.1168), vec2(0.6257, -0.3981), vec2(-0.2093, 0.7786), vec2(-0.3992, -0.7685),
+    vec2(0.8660, 0.3162), vec2(-0.9009, 0.3719));
 
 // The show's tunnel projection: near 0.1, far 1500.
 float linearDepth(float d) {
@@ -42,7 +42,7 @@ void main() {
   vec2 step = coc / size;
   vec3 sum = texture(color0, vUv).rgb;
   float total = 1.0;
-  for (int i = 0; i < 12; ++i) {
+  for (int i = 0; i < 10; ++i) {
     vec3 s = texture(color0, vUv + spin * kSpiral[i] * step).rgb;
     // Bright taps weigh more: out-of-focus highlights open into discs.
     float w = 1.0 + 2.0 * dot(s, vec3(0.3, 0.6, 0.1));

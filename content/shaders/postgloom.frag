@@ -1,6 +1,6 @@
 #version 410 core
 // Composite of the opening scenes: colour plus a bloom of the glow texture,
-// gathered on a 16-tap golden-angle spiral (one pass, 18 texel reads a pixel).
+// gathered on a 12-tap golden-angle spiral (one pass, 14 texel reads a pixel).
 // The spiral is a constant table (no sine or cosine per tap) turned per pixel,
 // so thin bright lines spread into a soft halo instead of a few sharp copies.
 // Where nothing was drawn (depth 1) a faint night gradient fills the frame.
@@ -13,12 +13,11 @@ uniform sampler2D depth;
 
 layout(location = 0) out vec4 fragColor;
 
-// Unit-disc golden-angle spiral: point i at radius sqrt((i + 0.5) / 16).
-const vec2 kSpiral[16] = vec2[16](
-    vec2(0.1768, 0.0000), vec2(-0.2258, 0.2068), vec2(0.0346, -0.3938), vec2(0.2846, 0.3712),
-    vec2(-0.5222, -0.0924), vec2(0.4947, -0.3147), vec2(-0.1655, 0.6155), vec2(-0.3156, -0.6076),
-    vec2(0.6846, 0.2500), vec2(-0.7122, 0.2940), vec2(0.3433, -0.7337), vec2(0.2538, 0.8089),
-    vec2(-0.7648, -0.4432), vec2(0.8971, -0.1973), vec2(-0.5475, 0.7788), vec2(-0.1265, -0.9761));
+// Unit-disc golden-angle spiral: point i at radius sqrt((i + 0.5) / 12).
+const vec2 kSpiral[12] = vec2[12](
+    vec2(0.2041, 0.0000), vec2(-0.2607, 0.2388), vec2(0.0399, -0.4547), vec2(0.3286, 0.4286),
+    vec2(-0.6030, -0.1067), vec2(0.5712, -0.3634), vec2(-0.1910, 0.7108), vec2(-0.3644, -0.7016),
+    vec2(0.7906, 0.2887), vec2(-0.8224, 0.3395), vec2(0.3964, -0.8472), vec2(0.2930, 0.9341));
 
 void main() {
   vec3 base = texture(color0, vUv).rgb;
@@ -34,8 +33,8 @@ void main() {
   vec2 step = radius / size;
   vec3 bloom = texture(color1, vUv).rgb * 0.5;
   float total = 0.5;
-  for (int i = 0; i < 16; ++i) {
-    float w = 1.0 - (float(i) + 0.5) / 16.0 * 0.8;
+  for (int i = 0; i < 12; ++i) {
+    float w = 1.0 - (float(i) + 0.5) / 12.0 * 0.8;
     bloom += texture(color1, vUv + spin * kSpiral[i] * step).rgb * w;
     total += w;
   }
