@@ -235,7 +235,8 @@ MeshBuilder makeCorridorTunnel() {
       const size_t i0 = i == 0 ? 0 : i - 1, i1 = std::min(i + 1, profile.size() - 1);
       const double dz = profile[i1].first - profile[i0].first;
       const double dy = profile[i1].second - profile[i0].second;
-      // The profile runs anticlockwise seen from +x; its inward normal is (dy, -dz) rotated.
+      // Perpendicular to the profile, turned to face a point in the middle of
+      // the corridor (seen from inside).
       Vec3 n = normalized(Vec3(0, -dz, dy));
       if (dot(n, Vec3(0, 5 - profile[i].second, -profile[i].first)) < 0) n = -n;
       row.push_back({Vec3(x, profile[i].second * flare - (flare - 1) * 0.2, profile[i].first * flare), n,

@@ -61,9 +61,8 @@ bool pointInContour(const P2& p, const Contour& c) {
 
 std::vector<Shape> groupContours(const std::vector<Contour>& contours) {
   const size_t n = contours.size();
-  // A point of each contour that is not shared with others: its first vertex
-  // nudged towards the contour's inside would be ideal; glyph contours do not
-  // touch, so the first vertex works.
+  // Nesting is judged by each contour's first vertex: glyph contours never
+  // touch one another, so that vertex is strictly inside or outside the rest.
   std::vector<int> depth(n, 0), parent(n, -1);
   for (size_t i = 0; i < n; ++i) {
     if (contours[i].size() < 3) continue;
