@@ -140,7 +140,7 @@ class Writer {
       len = gapStart_ - t;
       choked = true;
     }
-    const double v = std::clamp(velocity, 0.0, 1.0) * (hit ? 1.0 : level_);
+    const double v = std::clamp(velocity * (hit ? 1.0 : level_), 0.0, 1.0);
     const double tone = std::min(1.0, style_.bright + toneRamp_ * beat / sec_.beats);
     out_.push_back({instrument, t, len, pitch, v, pan, tone, choked});
   }
@@ -201,7 +201,10 @@ void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
     if (st.kick == 3) kick = inBar == 0 || inBar == 6 || (inBar == 14 && bar % 2 == 1);
     if (kick && s != 0) w.add(Instrument::Kick, b, 0.45, 0, 0.75 + 0.25 * v);
 
-    if (st.snare == 1 && (inBar == 4 || inBar == 12)) w.add(Instrument::Snare, b, 0.3, 0, 0.6 + 0.35 * v);
+    if (st.snare == 1 && (inBar == 4 || inBar == 12)) {
+      w.add(Instrument::Snare, b, 0.3, 0, 0.6 + 0.35 * v);
+      if (st.lead && index != kBreakdown) w.add(Instrument::Clap, b, 0.3, 0, 0.7, -0.15);
+    }
     // The march: a soft drag of two ghost notes into every other bar.
     if (index == kMarching && bar % 2 == 1 && (inBar == 14 || inBar == 15)) w.add(Instrument::Snare, b, 0.1, 0, 0.3);
     if (st.snare == 2 && inBar == 8) w.add(Instrument::Snare, b, 0.4, 0, 0.9);
@@ -285,7 +288,9 @@ void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
         const double b = bar * 4.0 + m.start * 0.5;
         if (b >= sec.beats) break;
         const double len = std::min(m.length * 0.5, sec.beats - b) * beat * 0.95;
-        w.add(Instrument::Lead, b, len, m.pitch + (lift ? 12 : 0), 0.55 + 0.35 * v);
+        // In the quiet breakdown the lead carries the tune, so it sits higher in the mix.
+        const double gain = index == kBreakdown ? 1.6 : 1.0;
+        w.add(Instrument::Lead, b, len, m.pitch + (lift ? 12 : 0), (0.55 + 0.35 * v) * gain);
       }
     }
   }

@@ -46,6 +46,7 @@ enum class Instrument {
   Pluck,  // short arpeggio notes
   Lead,
   Stab,   // short bright chord note on a hit
+  Clap,   // layered on the back-beat snare in the busiest sections
 };
 
 struct Note {

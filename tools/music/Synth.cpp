@@ -110,7 +110,21 @@ void snare(Mixer& mix, const Note& n) {
     p2 += 2.0 * kPi * 330.0 * kDt;
     const double tone = std::sin(p1) * std::exp(-t / 0.05) * 0.45 + std::sin(p2) * std::exp(-t / 0.03) * 0.25;
     const double noise = hp.highpass(rng.bipolar()) * std::exp(-t / 0.12) * 0.75;
-    l = r = (tone + noise) * v * 0.55;
+    l = r = (tone + noise) * v * 0.75;
+  });
+}
+
+// Three quick noise bursts and a tail through a band-pass: hands clapping.
+void clap(Mixer& mix, const Note& n) {
+  Random rng(seedOf(n, 10));
+  Svf bp;
+  bp.set(1300.0, 1.2);
+  const double v = n.velocity;
+  play(mix, n, 0.03, {0.35, 0.0, false}, [&](double t, double& l, double& r) {
+    const double burst = std::fmod(t, 0.011);
+    const double env = t < 0.033 ? std::exp(-burst / 0.003) : std::exp(-(t - 0.033) / 0.09);
+    bp.process(rng.bipolar());
+    l = r = bp.band() * env * v * 0.9;
   });
 }
 
@@ -130,7 +144,7 @@ void hat(Mixer& mix, const Note& n, double decay) {
       metal += phases[i] < 0.5 ? 1.0 : -1.0;
     }
     hp.process(rng.bipolar() * 0.7 + metal * 0.08);
-    l = r = hp.high() * std::exp(-t / decay) * v * 0.5;
+    l = r = hp.high() * std::exp(-t / decay) * v;
   });
 }
 
@@ -333,6 +347,7 @@ void renderVoice(Mixer& mix, const Note& n) {
     case Instrument::Pluck: pluck(mix, n); break;
     case Instrument::Lead: lead(mix, n); break;
     case Instrument::Stab: stab(mix, n); break;
+    case Instrument::Clap: clap(mix, n); break;
   }
 }
 
@@ -341,7 +356,7 @@ void renderVoice(Mixer& mix, const Note& n) {
 MixSettings trackMixSettings() {
   MixSettings m;
   m.masterGainDb = 0.0;
-  m.ceilingDb = -2.5;
+  m.ceilingDb = -3.0;
   return m;
 }
 
