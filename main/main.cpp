@@ -46,7 +46,15 @@ int main(int argc, char** argv) {
   (void)argv;
   if (!findDataSet()) return 1;
 
-  SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO);
+  if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0) {
+    // SDL undoes every subsystem when one fails; without a usable audio device
+    // the show still plays, silently, on the same clock.
+    std::fprintf(stderr, "lattice-bloom: no audio (%s); playing without sound\n", SDL_GetError());
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+      std::fprintf(stderr, "lattice-bloom: cannot start SDL video: %s\n", SDL_GetError());
+      return 1;
+    }
+  }
   SDL_Window* window = SDL_CreateWindow("Lattice Bloom", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 0, 0,
                                         SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_OPENGL);
   if (window == nullptr) {

@@ -58,6 +58,7 @@ if [ -z "$win" ]; then note "no audio device: window never appeared: $(tail -3 "
   sleep 1
   escape_and_wait; s=$?
   [ $s -eq 0 ] || { note "no audio device: status $s"; fail=1; }
+  grep -q "playing without sound" "$tmp/err.txt" || { note "no audio device: not said on stderr"; fail=1; }
 fi
 
 # 3. Damaged data sets: each run either plays on (Escape gives 0) or stops with
