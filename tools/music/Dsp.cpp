@@ -216,8 +216,7 @@ double limitStereo(std::vector<float>& left, std::vector<float>& right, double c
     if (i >= look) sum -= ahead[i - look];
     const double count = static_cast<double>(std::min(i + 1, look));
     // Before `look` samples exist the missing ones count as unity gain.
-    const double avg = (sum + static_cast<double>(look) - count) / static_cast<double>(look);
-    const double target = avg;
+    const double target = (sum + static_cast<double>(look) - count) / static_cast<double>(look);
     if (target < gain) {
       gain = target;
     } else {

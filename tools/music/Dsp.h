@@ -81,8 +81,10 @@ class OnePole {
   double a_ = 0.0, z_ = 0.0;
 };
 
-// Stereo plate-like reverb after the Schroeder/Moorer design (eight damped
-// feedback combs and four allpasses per channel, right channel detuned).
+// Stereo room reverb in the Schroeder/Moorer style: eight damped feedback
+// combs into four allpasses per channel, the right channel's delays slightly
+// longer so the two sides decorrelate. roomSize is the comb feedback (0..1),
+// damping the share of high frequencies lost per pass (0..1).
 class Reverb {
  public:
   Reverb(double roomSize, double damping);
