@@ -1,8 +1,25 @@
 #include "FileBytes.h"
 
+#include <sys/mman.h>
+
+#include <cstdint>
 #include <cstdio>
 
 namespace lb_engine {
+
+void adviseHugePages(void* data, size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  constexpr uintptr_t kHugePage = uintptr_t{1} << 21;
+  constexpr size_t kWorthIt = size_t{8} << 20;
+  if (data == nullptr || bytes < kWorthIt) return;
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHugePage - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)data;
+  (void)bytes;
+#endif
+}
 
 bool readFileBytes(const char* path, std::vector<unsigned char>* bytes) {
   bytes->clear();
@@ -14,7 +31,10 @@ bool readFileBytes(const char* path, std::vector<unsigned char>* bytes) {
   long hint = -1;
   if (std::fseek(file, 0, SEEK_END) == 0) hint = std::ftell(file);
   std::rewind(file);
-  if (hint > 0 && hint <= kLargestHint) bytes->reserve(static_cast<size_t>(hint));
+  if (hint > 0 && hint <= kLargestHint) {
+    bytes->reserve(static_cast<size_t>(hint));
+    adviseHugePages(bytes->data(), bytes->capacity());
+  }
   unsigned char chunk[1 << 16];
   size_t got = 0;
   while ((got = std::fread(chunk, 1, sizeof(chunk), file)) > 0) bytes->insert(bytes->end(), chunk, chunk + got);

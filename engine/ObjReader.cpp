@@ -1,6 +1,9 @@
 #include "ObjReader.h"
 
+#include "FileBytes.h"
+
 #include <charconv>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -70,11 +73,159 @@ bool readNumbers(char* line, int count, float* values, const char** problem) {
   return true;
 }
 
-// Counts the records of each kind so the vectors are reserved once. Looks only at
-// the first two characters of each line, like the parser.
-void countRecords(const char* data, size_t size, size_t counts[4]) {
-  const char* p = data;
-  const char* end = data + size;
+// ---- In-place fast path ------------------------------------------------------
+//
+// Most lines of a mesh file are plain records: "v" and three decimals, "f" and
+// three corners of digits and slashes. Those are parsed straight from the file
+// bytes, without copying the line into the 200-character buffer. The fast path
+// takes a line only when its grammar is simple enough that the result is
+// provably the one the buffered reader gives; on anything else (a sign other
+// than '-', a tab, a carriage return not at the line end, hexadecimal, infinity,
+// a NUL byte, an index too long, too few numbers, ...) it declines, and the line
+// goes through the buffered reader below, which also words the message.
+
+// Exact powers of ten: every one up to 1e22 is a double without rounding.
+constexpr double kPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                               1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+
+// The fast path reads a line from its first character up to `end`, the line's
+// 199-character limit (or the end of the data), and takes a line feed as the
+// end of the line wherever it comes first; tokens never cross a line feed.
+
+// Skips the spaces before a token. Returns false at the end of the line.
+inline bool skipSpaces(const char** p, const char* end) {
+  const char* q = *p;
+  while (q < end && *q == ' ') ++q;
+  *p = q;
+  return q < end && *q != '\n';
+}
+
+// True where a token ends: a space, the end of the line, or a carriage return
+// that is the last character of the line (trailing white space, which atof and
+// the index reader skip).
+inline bool tokenEnds(const char* p, const char* end) {
+  if (p == end || *p == ' ' || *p == '\n') return true;
+  return *p == '\r' && (p + 1 == end || p[1] == '\n');
+}
+
+// One decimal number "[-]digits[.digits][(e|E)[+|-]digits]" of at most 19
+// digits, ending where a token ends. The value is the correctly rounded double
+// (as strtod gives it) narrowed to float: with a mantissa of at most 2^53 and a
+// power of ten up to 22 both operands are exact doubles, so the one multiply or
+// divide rounds once and correctly (IEEE); any other number of this form goes to
+// from_chars, which also rounds correctly. False: not this form (the caller
+// declines the line).
+inline bool fastFloat(const char** cursor, const char* end, float* value) {
+  const char* p = *cursor;
+  const char* start = p;
+  const bool negative = *p == '-';
+  if (negative) ++p;
+  uint64_t mantissa = 0;
+  int digits = 0;
+  int exponent = 0;
+  while (p < end && isDigit(*p)) {
+    mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+    ++digits;
+    ++p;
+  }
+  if (p < end && *p == '.') {
+    ++p;
+    while (p < end && isDigit(*p)) {
+      mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
+      ++digits;
+      --exponent;
+      ++p;
+    }
+  }
+  if (digits == 0 || digits > 19) return false;
+  if (p < end && (*p == 'e' || *p == 'E')) {
+    ++p;
+    bool negativeExponent = false;
+    if (p < end && (*p == '+' || *p == '-')) negativeExponent = *p++ == '-';
+    if (p == end || !isDigit(*p)) return false;
+    int written = 0;
+    while (p < end && isDigit(*p)) {
+      if (written > 100000) return false;
+      written = written * 10 + (*p - '0');
+      ++p;
+    }
+    exponent += negativeExponent ? -written : written;
+  }
+  if (!tokenEnds(p, end)) return false;
+  double parsed;
+  if (mantissa == 0) {
+    parsed = negative ? -0.0 : 0.0;
+  } else if (mantissa <= (uint64_t{1} << 53) && exponent >= -22 && exponent <= 22) {
+    const double m = static_cast<double>(mantissa);
+    parsed = exponent < 0 ? m / kPow10[-exponent] : m * kPow10[exponent];
+    if (negative) parsed = -parsed;
+  } else {
+    // from_chars takes the sign itself; the number ends before any carriage return.
+    const std::from_chars_result r = std::from_chars(start, p, parsed);
+    if (r.ec != std::errc() || r.ptr != p) return false;
+  }
+  *value = static_cast<float>(parsed);
+  *cursor = p;
+  return true;
+}
+
+// Skips the record's keyword and reads `count` numbers; the rest of the line is
+// left to the caller, which ignores it as the buffered reader does. Returns
+// where the last number ends, or null to decline.
+inline const char* fastNumbers(const char* p, const char* end, int count, float* values) {
+  while (p < end && *p != ' ') {
+    if (*p == '\0' || *p == '\n') return nullptr;  // the buffered line would end here
+    ++p;
+  }
+  for (int i = 0; i < count; ++i) {
+    if (!skipSpaces(&p, end) || !fastFloat(&p, end, &values[i])) return nullptr;
+  }
+  return p;
+}
+
+// An index piece of up to 9 digits. Empty pieces are the caller's business.
+inline bool fastIndex(const char** cursor, const char* end, int* value) {
+  const char* p = *cursor;
+  int v = 0;
+  int digits = 0;
+  while (p < end && isDigit(*p)) {
+    v = v * 10 + (*p - '0');
+    ++p;
+    if (++digits > 9) return false;
+  }
+  if (digits == 0) return false;
+  *value = v;
+  *cursor = p;
+  return true;
+}
+
+// A face "f" followed by three corners v, v/t, v/t/n, v//n or v/ (digits only);
+// further corners are ignored. Empty texture or normal pieces give 0. Returns
+// where the third corner ends, or null to decline.
+inline const char* fastFace(const char* p, const char* end, MeshIndex* face) {
+  ++p;  // the "f"; the caller saw the space after it
+  for (int corner = 0; corner < 3; ++corner) {
+    if (!skipSpaces(&p, end) || !fastIndex(&p, end, &face->vertex[corner])) return nullptr;
+    int* pieces[2] = {&face->texture[corner], &face->normal[corner]};
+    *pieces[0] = 0;
+    *pieces[1] = 0;
+    for (int k = 0; k < 2 && p < end && *p == '/'; ++k) {
+      ++p;
+      if (p < end && isDigit(*p) && !fastIndex(&p, end, pieces[k])) return nullptr;
+    }
+    // A third slash would make the buffered reader ignore what follows it; it
+    // and every other character go that way.
+    if (!tokenEnds(p, end)) return nullptr;
+  }
+  return p;
+}
+
+// Counts the records of each kind in [begin, end) by the first two characters of
+// each line that starts there, like the parser.
+void countRecords(const char* begin, const char* end, size_t counts[4]) {
+  const char* p = begin;
   while (p < end) {
     if (p[0] == 'v' && p + 1 < end) {
       if (p[1] == ' ') ++counts[0];
@@ -87,6 +238,37 @@ void countRecords(const char* data, size_t size, size_t counts[4]) {
     if (newline == nullptr) break;
     p = static_cast<const char*>(newline) + 1;
   }
+}
+
+// How many records of each kind to reserve room for. Files up to 1 MB are
+// counted exactly; larger ones are sampled in 16 windows of 64 KiB spread over
+// the file (records of one kind often come in one long run) and the counts
+// scaled up with a margin. A wrong estimate costs only vector growth or unused
+// address space, never a wrong result.
+void estimateRecords(const char* data, size_t size, size_t counts[4]) {
+  constexpr size_t kExactUpTo = 1 << 20;
+  constexpr size_t kWindows = 16;
+  constexpr size_t kWindow = 1 << 16;
+  if (size <= kExactUpTo) {
+    countRecords(data, data + size, counts);
+    return;
+  }
+  size_t sampled = 0;
+  for (size_t w = 0; w < kWindows; ++w) {
+    const char* begin = data + (size - kWindow) / (kWindows - 1) * w;
+    const char* end = begin + kWindow;
+    // Start at a line start: after the first line feed in the window.
+    if (begin != data) {
+      const void* newline = std::memchr(begin, '\n', kWindow);
+      if (newline == nullptr) continue;
+      begin = static_cast<const char*>(newline) + 1;
+    }
+    countRecords(begin, end, counts);
+    sampled += static_cast<size_t>(end - begin);
+  }
+  if (sampled == 0) return;
+  const double scale = 1.05 * static_cast<double>(size) / static_cast<double>(sampled);
+  for (int k = 0; k < 4; ++k) counts[k] = static_cast<size_t>(static_cast<double>(counts[k]) * scale) + 16;
 }
 
 void report(std::FILE* messages, const char* path, int line, const char* what) {
@@ -132,12 +314,16 @@ bool checkFaces(const ObjData& obj, const char* path, std::FILE* messages) {
 
 bool parseOBJ(const char* data, size_t size, const char* path, ObjData* out, std::FILE* messages) {
   size_t counts[4] = {0, 0, 0, 0};
-  countRecords(data, size, counts);
+  estimateRecords(data, size, counts);
   out->positions.reserve(out->positions.size() + 3 * counts[0]);
   out->texCoords.reserve(out->texCoords.size() + 2 * counts[1]);
   out->normals.reserve(out->normals.size() + 3 * counts[2]);
   out->faces.reserve(out->faces.size() + counts[3]);
   out->faceLines.reserve(out->faceLines.size() + counts[3]);
+  adviseHugePages(out->positions.data(), out->positions.capacity() * sizeof(float));
+  adviseHugePages(out->texCoords.data(), out->texCoords.capacity() * sizeof(float));
+  adviseHugePages(out->normals.data(), out->normals.capacity() * sizeof(float));
+  adviseHugePages(out->faces.data(), out->faces.capacity() * sizeof(MeshIndex));
 
   char line[kObjLineBuffer];
   const char* p = data;
@@ -146,16 +332,60 @@ bool parseOBJ(const char* data, size_t size, const char* path, ObjData* out, std
   bool more = p < end;  // an empty input has no line at all
   while (more) {
     ++lineNumber;
+    const char* lineStart = p;
+    const size_t available = static_cast<size_t>(end - p);
+    // Where the buffered line's characters stop at the latest, and where its line
+    // feed may be at the latest.
+    const char* contentLimit = p + (available < kObjLineBuffer - 1 ? available : kObjLineBuffer - 1);
+    const char* windowEnd = p + (available < kObjLineBuffer ? available : kObjLineBuffer);
+
+    // Fast path in place. It returns where it stopped reading (no line feed lies
+    // before that), so the line feed is searched from there; null sends the line
+    // to the buffered reader. Lines that are no record (anything but "v ", "vt",
+    // "vn" and "f ") are ignored by both readers; a NUL byte as the second
+    // character makes the buffered line one character long, no record either.
+    const char* scanned = lineStart;
+    float values[3];
+    if (available >= 2 && lineStart[0] == 'v') {
+      if (lineStart[1] == ' ') {
+        if ((scanned = fastNumbers(lineStart, contentLimit, 3, values)) != nullptr) {
+          out->positions.push_back(values[0]);
+          out->positions.push_back(values[1]);
+          out->positions.push_back(values[2]);
+        }
+      } else if (lineStart[1] == 't') {
+        if ((scanned = fastNumbers(lineStart, contentLimit, 2, values)) != nullptr) {
+          out->hasTexCoords = true;
+          out->texCoords.push_back(values[0]);
+          out->texCoords.push_back(values[1]);
+        }
+      } else if (lineStart[1] == 'n') {
+        if ((scanned = fastNumbers(lineStart, contentLimit, 3, values)) != nullptr) {
+          out->hasNormals = true;
+          out->normals.push_back(values[0]);
+          out->normals.push_back(values[1]);
+          out->normals.push_back(values[2]);
+        }
+      }
+    } else if (available >= 2 && lineStart[0] == 'f' && lineStart[1] == ' ') {
+      MeshIndex face;
+      if ((scanned = fastFace(lineStart, contentLimit, &face)) != nullptr) {
+        out->faces.push_back(face);
+        out->faceLines.push_back(lineNumber);
+      }
+    }
+    const bool handled = scanned != nullptr;
+    if (!handled) scanned = lineStart;
+
     // Take at most 199 characters. The line ends at a line feed (dropped) or at the
     // end of the data; a longer line is cut and ends the reading, as a fixed-size
     // getline does when the line does not fit.
-    const char* lineStart = p;
-    const size_t available = static_cast<size_t>(end - p);
-    const size_t window = available < kObjLineBuffer ? available : kObjLineBuffer;
-    const char* newline = static_cast<const char*>(std::memchr(p, '\n', window));
+    const char* newline = scanned < windowEnd && *scanned == '\n'
+                              ? scanned
+                              : static_cast<const char*>(std::memchr(scanned, '\n', static_cast<size_t>(windowEnd - scanned)));
     size_t length;
-    if (newline != nullptr && newline - p < kObjLineBuffer) {
-      length = static_cast<size_t>(newline - p);
+    if (newline != nullptr) {
+      length = static_cast<size_t>(newline - lineStart);
       p = newline + 1;
       more = p < end;
     } else if (available < kObjLineBuffer) {
@@ -165,11 +395,14 @@ bool parseOBJ(const char* data, size_t size, const char* path, ObjData* out, std
       length = kObjLineBuffer - 1;  // does not fit: cut, and stop after it
       more = false;
     }
+    if (handled) continue;
+
     std::memcpy(line, lineStart, length);
     line[length] = '\0';
 
+    // The buffered reader: the rules as written, with a message for each record
+    // that it rejects.
     const char* problem = nullptr;
-    float values[3];
     if (line[0] == 'v' && line[1] == ' ') {
       if (readNumbers(line, 3, values, &problem)) {
         out->positions.insert(out->positions.end(), values, values + 3);

@@ -1,0 +1,223 @@
+// The OBJ reader's numbers pinned against the C library: every position, texture
+// coordinate and normal is atof's value narrowed to float, and every face index
+// atoi's value of its piece, whichever way the reader gets there (in place or
+// through its line buffer). Random lines cover plain decimals of every length,
+// exponents and the forms that only strtod reads.
+
+#include "ObjReader.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+namespace {
+
+lb_engine::ObjData parse(const std::string& text) {
+  lb_engine::ObjData obj;
+  lb_engine::parseOBJ(text.data(), text.size(), "numbers.obj", &obj, nullptr);
+  return obj;
+}
+
+uint32_t bits(float f) {
+  uint32_t b;
+  std::memcpy(&b, &f, sizeof b);
+  return b;
+}
+
+// A random decimal: optional sign, 0 to 20 integer digits, an optional point
+// and 0 to 20 fraction digits, an optional exponent of up to 3 digits.
+std::string randomDecimal(std::mt19937_64& rng) {
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<uint64_t>(n)); };
+  std::string s;
+  const int sign = pick(6);
+  if (sign == 0) s += '-';
+  if (sign == 1) s += '+';
+  const int whole = pick(4) == 0 ? pick(21) : pick(4);
+  for (int i = 0; i < whole; ++i) s += static_cast<char>('0' + pick(10));
+  if (pick(3) != 0) {
+    s += '.';
+    const int fraction = pick(3) == 0 ? pick(21) : pick(8);
+    for (int i = 0; i < fraction; ++i) s += static_cast<char>('0' + pick(10));
+  }
+  if (s.empty() || s == "-" || s == "+" || s == "." || s == "-." || s == "+.") s += '7';
+  if (pick(5) == 0) {
+    s += pick(2) ? 'e' : 'E';
+    const int es = pick(3);
+    if (es == 1) s += '-';
+    if (es == 2) s += '+';
+    const int digits = 1 + pick(3);
+    for (int i = 0; i < digits; ++i) s += static_cast<char>('0' + pick(10));
+  }
+  return s;
+}
+
+}  // namespace
+
+TEST(ObjNumbers, RandomDecimalsReadAsAtofNarrowedToFloat) {
+  std::mt19937_64 rng(20261207);
+  for (int round = 0; round < 200; ++round) {
+    std::string text;
+    std::vector<std::string> tokens;
+    for (int line = 0; line < 100; ++line) {
+      std::string a = randomDecimal(rng), b = randomDecimal(rng), c = randomDecimal(rng);
+      text += "v " + a + " " + b + " " + c + "\n";
+      tokens.insert(tokens.end(), {a, b, c});
+    }
+    const lb_engine::ObjData obj = parse(text);
+    ASSERT_EQ(obj.positions.size(), tokens.size());
+    for (size_t i = 0; i < tokens.size(); ++i) {
+      ASSERT_EQ(bits(obj.positions[i]), bits(static_cast<float>(std::atof(tokens[i].c_str())))) << tokens[i];
+    }
+  }
+}
+
+TEST(ObjNumbers, HardCasesReadAsAtof) {
+  const char* tokens[] = {"0.1",
+                          "-0",
+                          "-0.0",
+                          "9007199254740993",
+                          "9007199254740992.5",
+                          "1234567890123456789",
+                          "12345678901234567890",
+                          "0.30000000000000004",
+                          "1e22",
+                          "1e23",
+                          "1e-22",
+                          "1e-23",
+                          "4.9e-324",
+                          "1e-400",
+                          "1e400",
+                          "-1e400",
+                          "3.4028235e38",
+                          "3.4028236e38",
+                          "1.17549435e-38",
+                          "1.4e-45",
+                          "0.000000000000000000000000000001",
+                          "1.",
+                          ".5",
+                          "-.5",
+                          "+2.5",
+                          "0x1p3",
+                          "inf",
+                          "-nan",
+                          "1e+5",
+                          "1E-5",
+                          "007.50"};
+  for (const char* token : tokens) {
+    const lb_engine::ObjData obj = parse(std::string("v ") + token + " " + token + " " + token + "\n");
+    ASSERT_EQ(obj.positions.size(), 3u) << token;
+    const float expected = static_cast<float>(std::atof(token));
+    if (expected != expected) {
+      EXPECT_NE(obj.positions[0], obj.positions[0]) << token;
+    } else {
+      EXPECT_EQ(bits(obj.positions[0]), bits(expected)) << token;
+    }
+  }
+}
+
+TEST(ObjNumbers, WhiteSpaceAndLineEndsAroundNumbers) {
+  // Carriage returns, tabs inside tokens and several spaces: the values are
+  // atof's, the rest of the line after the numbers is ignored.
+  const lb_engine::ObjData obj = parse(
+      "v 1.5 2.5 3.5\r\n"
+      "v  4   5  6   \n"
+      "v \t7 8 9 tail words\n"
+      "vt 0.25 0.75 0.5\r\n"
+      "vn 0 1 0\n"
+      "v 1 2 3");
+  EXPECT_EQ(obj.positions, (std::vector<float>{1.5f, 2.5f, 3.5f, 4, 5, 6, 7, 8, 9, 1, 2, 3}));
+  EXPECT_EQ(obj.texCoords, (std::vector<float>{0.25f, 0.75f}));
+  EXPECT_EQ(obj.normals, (std::vector<float>{0, 1, 0}));
+}
+
+TEST(ObjNumbers, RejectedNumbersAreSkippedWholeRecords) {
+  // "1e" and "1x" are not whole numbers and a record with a missing number is
+  // skipped; the lines after them still read.
+  const lb_engine::ObjData obj = parse("v 1e 2 3\nv 1x 2 3\nv 1 2\nv 4 5 6\n");
+  EXPECT_EQ(obj.positions, (std::vector<float>{4, 5, 6}));
+}
+
+TEST(ObjNumbers, RandomFaceCornersReadAsAtoiOfEachPiece) {
+  std::mt19937_64 rng(7);
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<uint64_t>(n)); };
+  std::string text = "v 0 0 0\nvt 0 0\nvn 0 0 1\n";
+  struct Expected {
+    int v, t, n;
+  };
+  std::vector<Expected> expected;
+  for (int f = 0; f < 3000; ++f) {
+    text += "f";
+    const int corners = 3 + pick(2);
+    for (int k = 0; k < corners; ++k) {
+      // Index 1 with leading zeros or none; other pieces 1 too, so that the
+      // range check passes, but written in different forms.
+      const int form = pick(6);
+      const std::string v = std::string(pick(3), '0') + "1";
+      const std::string t = std::string(pick(2), '0') + "1";
+      const std::string n = std::string(pick(2), '0') + "1";
+      std::string corner;
+      switch (form) {
+        case 0: corner = v; break;
+        case 1: corner = v + "/" + t; break;
+        case 2: corner = v + "/" + t + "/" + n; break;
+        case 3: corner = v + "//" + n; break;
+        case 4: corner = v + "/"; break;
+        default: corner = v + "/" + t + "/"; break;
+      }
+      text += std::string(1 + pick(2), ' ') + corner;
+      if (k < 3) {
+        const bool hasT = form == 1 || form == 2 || form == 5;
+        const bool hasN = form == 2 || form == 3;
+        expected.push_back({1, hasT ? 1 : 0, hasN ? 1 : 0});
+      }
+    }
+    text += pick(4) == 0 ? "\r\n" : "\n";
+  }
+  const lb_engine::ObjData obj = parse(text);
+  ASSERT_EQ(obj.faces.size() * 3, expected.size());
+  for (size_t f = 0; f < obj.faces.size(); ++f) {
+    for (int k = 0; k < 3; ++k) {
+      const Expected& e = expected[3 * f + k];
+      ASSERT_EQ(obj.faces[f].vertex[k], e.v) << "face " << f;
+      ASSERT_EQ(obj.faces[f].texture[k], e.t) << "face " << f;
+      ASSERT_EQ(obj.faces[f].normal[k], e.n) << "face " << f;
+    }
+  }
+}
+
+TEST(ObjNumbers, UnusualCornersTakeTheBufferedRules) {
+  // A fourth piece after a third slash is ignored; a signed index is atoi's; a
+  // ten-digit index is clamped and then fails the range check.
+  lb_engine::ObjData obj = parse("v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 0 1\nf 1/1/1/9 +2 3/1/1\n");
+  ASSERT_EQ(obj.faces.size(), 1u);
+  EXPECT_EQ(obj.faces[0].vertex[0], 1);
+  EXPECT_EQ(obj.faces[0].normal[0], 1);
+  EXPECT_EQ(obj.faces[0].vertex[1], 2);
+  EXPECT_EQ(obj.faces[0].texture[2], 1);
+  const std::string big = "v 0 0 0\nf 1 1 1234567890\n";
+  lb_engine::ObjData bigObj;
+  EXPECT_FALSE(lb_engine::parseOBJ(big.data(), big.size(), "big.obj", &bigObj, nullptr));
+}
+
+TEST(ObjNumbers, LinesOfAnyLengthAroundTheBufferLimit) {
+  // A position record padded with spaces to 198, 199 and 200 characters: the
+  // first two are read and reading goes on, the third is cut after 199
+  // characters and nothing after it is read.
+  for (int length : {198, 199, 200}) {
+    std::string record = "v 1 2 3";
+    record += std::string(static_cast<size_t>(length) - record.size() - 1, ' ') + "4";
+    ASSERT_EQ(record.size(), static_cast<size_t>(length));
+    const lb_engine::ObjData obj = parse(record + "\nv 5 6 7\n");
+    EXPECT_EQ(obj.positions.size(), length < 200 ? 6u : 3u) << length;
+  }
+  // A number cut by the limit reads as its first digits.
+  std::string record = "v 1 2 " + std::string(199 - 6 - 3, ' ') + "12345";
+  const lb_engine::ObjData obj = parse(record + "\n");
+  ASSERT_EQ(obj.positions.size(), 3u);
+  EXPECT_EQ(obj.positions[2], 123.0f);
+}
