@@ -2,6 +2,7 @@
 // the rendered track (levels, cuts, fade) and the MP3 container.
 
 #include <gtest/gtest.h>
+#include <lame/lame.h>
 
 #include <algorithm>
 #include <cmath>
@@ -355,39 +356,93 @@ uint32_t bitsAt(const uint8_t* p, int bit, int bits) {
   return v;
 }
 
-}  // namespace
+struct InfoFrame {
+  bool found = false;
+  uint32_t frames = 0, delay = 0, padding = 0;
+  uint64_t samples() const { return uint64_t(frames) * 1152 - delay - padding; }
+};
 
-TEST(MusicMp3, InfoFrameRecordsExactLengthForGaplessDecoding) {
-  // One second with a click at a known sample.
-  StereoBuffer b;
-  b.left.assign(kSampleRate, 0.0f);
-  b.right.assign(kSampleRate, 0.0f);
-  b.left[12345] = b.right[12345] = 0.8f;
-  std::vector<uint8_t> mp3;
-  std::string error;
-  ASSERT_TRUE(encodeMp3(b, mp3, &error)) << error;
-  ASSERT_GT(mp3.size(), 1000u);
-
-  // First bytes: an MPEG-1 Layer III frame header (sync 0xFFF, layer bits 01).
-  EXPECT_EQ(mp3[0], 0xFF);
-  EXPECT_EQ(mp3[1] & 0xFE, 0xFA);
-  // Its side information is followed by the Xing ("Info" when not VBR) tag.
+// Reads the Xing/LAME info frame at the start of an MP3 stream: frame count,
+// encoder delay and padding (two 12-bit fields 21 bytes into the LAME tag).
+InfoFrame readInfoFrame(const std::vector<uint8_t>& mp3) {
+  InfoFrame info;
+  // An MPEG-1 Layer III frame header first (sync 0xFFF, layer bits 01).
+  if (mp3.size() < 200 || mp3[0] != 0xFF || (mp3[1] & 0xFE) != 0xFA) return info;
   const uint8_t* begin = mp3.data();
   const uint8_t* end = begin + std::min<size_t>(mp3.size(), 1024);
   const uint8_t* xing = std::search(begin, end, "Xing", "Xing" + 4);
   if (xing == end) xing = std::search(begin, end, "Info", "Info" + 4);
-  ASSERT_NE(xing, end);
+  if (xing == end || (bitsAt(xing + 4, 0, 32) & 1u) == 0) return info;  // needs the frame count
   const uint8_t* lame = std::search(xing, end, "LAME", "LAME" + 4);
-  ASSERT_NE(lame, end);
+  if (lame == end || lame + 24 > end) return info;
+  info.found = true;
+  info.frames = bitsAt(xing + 8, 0, 32);
+  info.delay = bitsAt(lame + 21, 0, 12);
+  info.padding = bitsAt(lame + 21, 12, 12);
+  return info;
+}
 
-  ASSERT_EQ(bitsAt(xing + 4, 0, 32) & 1u, 1u);  // frame count present
-  const uint32_t frames = bitsAt(xing + 8, 0, 32);
-  // Encoder delay and padding: two 12-bit fields 21 bytes into the LAME tag.
-  const uint32_t delay = bitsAt(lame + 21, 0, 12);
-  const uint32_t padding = bitsAt(lame + 21, 12, 12);
-  EXPECT_GT(delay, 0u);
-  EXPECT_LT(delay, 1152u * 2);
-  EXPECT_EQ(uint64_t(frames) * 1152 - delay - padding, uint64_t(kSampleRate));
+}  // namespace
+
+TEST(MusicMp3, InfoFrameMakesDecodingGaplessFromSampleZero) {
+  // One second with a click at a known sample.
+  StereoBuffer b;
+  b.left.assign(kSampleRate, 0.0f);
+  b.right.assign(kSampleRate, 0.0f);
+  const size_t click = 12345;
+  b.left[click] = b.right[click] = 0.8f;
+  std::vector<uint8_t> mp3;
+  std::string error;
+  ASSERT_TRUE(encodeMp3(b, mp3, &error)) << error;
+
+  const InfoFrame info = readInfoFrame(mp3);
+  ASSERT_TRUE(info.found);
+  EXPECT_GT(info.delay, 0u);
+  EXPECT_LT(info.delay, 1152u * 2);
+  EXPECT_EQ(info.samples(), uint64_t(kSampleRate));
+
+  // Decode with LAME's own decoder (which skips the info frame), then drop
+  // the encoder delay and the decoder's fixed 529-sample delay, as gapless
+  // players do: the click must come out at its original sample.
+  hip_t hip = hip_decode_init();
+  ASSERT_NE(hip, nullptr);
+  std::vector<short> decoded;
+  short l[1152 * 2], r[1152 * 2];
+  for (size_t pos = 0; pos < mp3.size(); pos += 256) {
+    const size_t len = std::min<size_t>(256, mp3.size() - pos);
+    int n = hip_decode1(hip, mp3.data() + pos, len, l, r);
+    while (n > 0) {
+      decoded.insert(decoded.end(), l, l + n);
+      n = hip_decode1(hip, nullptr, 0, l, r);
+    }
+  }
+  hip_decode_exit(hip);
+  const size_t skip = info.delay + 529;
+  ASSERT_GT(decoded.size(), skip + click);
+  size_t loudest = skip;
+  for (size_t i = skip; i < decoded.size(); ++i) {
+    if (std::abs(decoded[i]) > std::abs(decoded[loudest])) loudest = i;
+  }
+  EXPECT_EQ(loudest - skip, click);
+}
+
+TEST(MusicMp3, BuiltTrackFileHoldsTheWholeTrack) {
+  const std::string path = std::string(LB_DATA_DIR) + "/music.mp3";
+  FILE* f = std::fopen(path.c_str(), "rb");
+  ASSERT_NE(f, nullptr) << path << " is missing (the lb_music target writes it)";
+  std::vector<uint8_t> mp3;
+  uint8_t buf[65536];
+  size_t n;
+  while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) mp3.insert(mp3.end(), buf, buf + n);
+  std::fclose(f);
+
+  const InfoFrame info = readInfoFrame(mp3);
+  ASSERT_TRUE(info.found) << path;
+  EXPECT_EQ(info.samples(), frameAt(kTrackSeconds));
+  // About 190 kbit/s (VBR quality 2): between 150 and 260 kbit/s on average.
+  const double kbps = mp3.size() * 8.0 / 1000.0 / kTrackSeconds;
+  EXPECT_GT(kbps, 150.0);
+  EXPECT_LT(kbps, 260.0);
 }
 
 TEST(MusicMp3, FileWritingReportsThePathOnFailure) {
