@@ -187,8 +187,12 @@ void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
     }
   }
 
+  // Small velocity variations keep the hats from sounding like a machine
+  // gun; seeded per section so every run is the same.
+  Random feel(1000 + index);
   for (int s = 0; s < steps; ++s) {
     const double b = s / 4.0;
+    const double human = 0.85 + 0.15 * feel.unit();
     const int bar = s / 16;
     const int inBar = s % 16;
     const Chord& ch = w.chordAtBar(bar);
@@ -215,13 +219,13 @@ void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
     }
 
     if (st.hats == 1 && s % 2 == 0) {
-      w.add(Instrument::ClosedHat, b, 0.08, 0, (inBar % 4 == 2 ? 0.55 : 0.35) * (0.6 + 0.4 * v), 0.2);
+      w.add(Instrument::ClosedHat, b, 0.08, 0, (inBar % 4 == 2 ? 0.55 : 0.35) * (0.6 + 0.4 * v) * human, 0.2);
     }
     if (st.hats >= 2) {
       if (st.hats == 3 && inBar % 4 == 2) {
-        w.add(Instrument::OpenHat, b, 0.2, 0, 0.45 * v, 0.25);
+        w.add(Instrument::OpenHat, b, 0.2, 0, 0.45 * v * human, 0.25);
       } else {
-        w.add(Instrument::ClosedHat, b, 0.06, 0, 0.3 * accent * (0.6 + 0.4 * v), 0.2);
+        w.add(Instrument::ClosedHat, b, 0.06, 0, 0.3 * accent * (0.6 + 0.4 * v) * human, 0.2);
       }
     }
 
