@@ -56,6 +56,14 @@ void Progress::update(size_t done) {
   drawn_ = true;
 }
 
+void Progress::clear() {
+  if (!drawn_) return;
+  std::fprintf(stream_, "\r\033[K");
+  std::fflush(stream_);
+  drawn_ = false;
+  lastDraw_ = -1.0;
+}
+
 void Progress::finish(const std::string& prefix) {
   if (drawn_) std::fputc('\n', stream_);
   std::fprintf(stream_, "%s%s\n", prefix.c_str(), formatSummary(done_, elapsed()).c_str());

@@ -28,6 +28,10 @@ class Progress {
   // (at most about ten times a second, and always for the last frame).
   void update(size_t done);
 
+  // Erases the bar, so that a line printed to the same terminal starts clean;
+  // the next update draws it again.
+  void clear();
+
   // Ends the bar's line and prints the summary, prefixed with `prefix`.
   void finish(const std::string& prefix);
 

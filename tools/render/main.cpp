@@ -157,7 +157,11 @@ int main(int argc, char** argv) {
                        &error))
       return fail(error);
     if (!paths.empty() && !lb_render::writePng(paths[i], image, &error)) return fail(error);
-    if (stills) std::printf("%s: t = %.3f s -> %s\n", kProgram, times[i], paths[i].c_str());
+    if (stills) {
+      if (progress) progress->clear();
+      std::printf("%s: t = %.3f s -> %s\n", kProgram, times[i], paths[i].c_str());
+      std::fflush(stdout);
+    }
     if (!options.video.empty() && !encoder.write(image, &error)) {
       std::string status;
       encoder.finish(&status);
