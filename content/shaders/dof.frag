@@ -1,8 +1,11 @@
 #version 410 core
 // Depth of field for the tunnel flight: focus on the nearest surface in the
-// middle of the picture, blur the rest by its distance from that focus on a
-// 10-tap spiral (one pass, 14 texel reads a pixel). The spiral is a constant
-// table (no sine or cosine per tap) turned per pixel.
+// middle of the picture, blur the rest by its distance from that focus on an
+// 8-tap spiral (one pass, at most 13 texel reads a pixel). The spiral is a
+// constant table (no sine or cosine per tap) turned per pixel. Pixels whose
+// blur is under half a pixel skip the taps: the loop's trip count drops to 0,
+// and the software rasteriser leaves a loop as soon as no pixel of its block
+// needs another round.
 
 layout(location = 0) in vec2 vUv;
 
@@ -11,11 +14,10 @@ uniform sampler2D depth;
 
 layout(location = 0) out vec4 fragColor;
 
-// Unit-disc golden-angle spiral: point i at radius sqrt((i + 0.5) / 10).
-const vec2 kSpiral[10] = vec2[10](
-    vec2(0.2236, 0.0000), vec2(-0.2856, 0.2616), vec2(0.0437, -0.4981), vec2(0.3600, 0.4695),
-    vec2(-0.6606, -0.1168), vec2(0.6257, -0.3981), vec2(-0.2093, 0.7786), vec2(-0.3992, -0.7685),
-    vec2(0.8660, 0.3162), vec2(-0.9009, 0.3719));
+// Unit-disc golden-angle spiral: point i at radius sqrt((i + 0.5) / 8).
+const vec2 kSpiral[8] = vec2[8](vec2(0.2500, 0.0000), vec2(-0.3193, 0.2925), vec2(0.0489, -0.5569),
+                                vec2(0.4024, 0.5249), vec2(-0.7385, -0.1306), vec2(0.6996, -0.4450),
+                                vec2(-0.2340, 0.8705), vec2(-0.4463, -0.8593));
 
 // The show's tunnel projection: near 0.1, far 1500.
 float linearDepth(float d) {
@@ -42,7 +44,8 @@ void main() {
   vec2 step = coc / size;
   vec3 sum = texture(color0, vUv).rgb;
   float total = 1.0;
-  for (int i = 0; i < 10; ++i) {
+  int taps = coc < 0.5 ? 0 : 8;
+  for (int i = 0; i < taps; ++i) {
     vec3 s = texture(color0, vUv + spin * kSpiral[i] * step).rgb;
     // Bright taps weigh more: out-of-focus highlights open into discs.
     float w = 1.0 + 2.0 * dot(s, vec3(0.3, 0.6, 0.1));

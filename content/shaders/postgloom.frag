@@ -1,6 +1,6 @@
 #version 410 core
 // Composite of the opening scenes: colour plus a bloom of the glow texture,
-// gathered on a 12-tap golden-angle spiral (one pass, 14 texel reads a pixel).
+// gathered on an 8-tap golden-angle spiral (one pass, 11 texel reads a pixel).
 // The spiral is a constant table (no sine or cosine per tap) turned per pixel,
 // so thin bright lines spread into a soft halo instead of a few sharp copies.
 // Where nothing was drawn (depth 1) a faint night gradient fills the frame.
@@ -13,11 +13,10 @@ uniform sampler2D depth;
 
 layout(location = 0) out vec4 fragColor;
 
-// Unit-disc golden-angle spiral: point i at radius sqrt((i + 0.5) / 12).
-const vec2 kSpiral[12] = vec2[12](
-    vec2(0.2041, 0.0000), vec2(-0.2607, 0.2388), vec2(0.0399, -0.4547), vec2(0.3286, 0.4286),
-    vec2(-0.6030, -0.1067), vec2(0.5712, -0.3634), vec2(-0.1910, 0.7108), vec2(-0.3644, -0.7016),
-    vec2(0.7906, 0.2887), vec2(-0.8224, 0.3395), vec2(0.3964, -0.8472), vec2(0.2930, 0.9341));
+// Unit-disc golden-angle spiral: point i at radius sqrt((i + 0.5) / 8).
+const vec2 kSpiral[8] = vec2[8](vec2(0.2500, 0.0000), vec2(-0.3193, 0.2925), vec2(0.0489, -0.5569),
+                                vec2(0.4024, 0.5249), vec2(-0.7385, -0.1306), vec2(0.6996, -0.4450),
+                                vec2(-0.2340, 0.8705), vec2(-0.4463, -0.8593));
 
 void main() {
   vec3 base = texture(color0, vUv).rgb;
@@ -33,8 +32,8 @@ void main() {
   vec2 step = radius / size;
   vec3 bloom = texture(color1, vUv).rgb * 0.5;
   float total = 0.5;
-  for (int i = 0; i < 12; ++i) {
-    float w = 1.0 - (float(i) + 0.5) / 12.0 * 0.8;
+  for (int i = 0; i < 8; ++i) {
+    float w = 1.0 - (float(i) + 0.5) / 8.0 * 0.8;
     bloom += texture(color1, vUv + spin * kSpiral[i] * step).rgb * w;
     total += w;
   }
