@@ -32,6 +32,6 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr,
                "usage: lb_bench obj [--reps N] FILE... | make-obj PATH MB | images [--reps N] FILE... |\n"
-               "       frames --size WxH [--frames N] | startup | startup-split\n");
+               "       frames --size WxH [--frames N] [--scene NAME] | startup | startup-split\n");
   return 2;
 }
