@@ -2,6 +2,11 @@
 
 #include "FileBytes.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <charconv>
 #include <cstdint>
 #include <cstdlib>
@@ -102,12 +107,27 @@ inline bool skipSpaces(const char** p, const char* end) {
   return q < end && *q != '\n';
 }
 
+// Two variants of each reader below: kBounded checks every read against `end`;
+// the unbounded one is used where the data goes on for at least kOverread bytes
+// past the line's 199-character limit, and stops only at characters. Its loops
+// take at most 19 digits, a point, an exponent of at most 7 digits and a look at
+// the character after a carriage return, so it never reads more than kOverread
+// bytes past `end`; the caller declines its result unless it stopped before
+// `end`, where both variants agree.
+constexpr size_t kOverread = 40;
+
+template <bool kBounded>
+inline bool before(const char* p, const char* end) {
+  return !kBounded || p < end;
+}
+
 // True where a token ends: a space, the end of the line, or a carriage return
 // that is the last character of the line (trailing white space, which atof and
 // the index reader skip).
+template <bool kBounded>
 inline bool tokenEnds(const char* p, const char* end) {
-  if (p == end || *p == ' ' || *p == '\n') return true;
-  return *p == '\r' && (p + 1 == end || p[1] == '\n');
+  if ((kBounded && p == end) || *p == ' ' || *p == '\n') return true;
+  return *p == '\r' && ((kBounded && p + 1 == end) || p[1] == '\n');
 }
 
 // One decimal number "[-]digits[.digits][(e|E)[+|-]digits]" of at most 19
@@ -117,6 +137,7 @@ inline bool tokenEnds(const char* p, const char* end) {
 // divide rounds once and correctly (IEEE); any other number of this form goes to
 // from_chars, which also rounds correctly. False: not this form (the caller
 // declines the line).
+template <bool kBounded>
 inline bool fastFloat(const char** cursor, const char* end, float* value) {
   const char* p = *cursor;
   const char* start = p;
@@ -125,35 +146,36 @@ inline bool fastFloat(const char** cursor, const char* end, float* value) {
   uint64_t mantissa = 0;
   int digits = 0;
   int exponent = 0;
-  while (p < end && isDigit(*p)) {
+  while (before<kBounded>(p, end) && isDigit(*p)) {
+    if (++digits > 19) return false;
     mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
-    ++digits;
     ++p;
   }
-  if (p < end && *p == '.') {
+  if (before<kBounded>(p, end) && *p == '.') {
     ++p;
-    while (p < end && isDigit(*p)) {
+    while (before<kBounded>(p, end) && isDigit(*p)) {
+      if (++digits > 19) return false;
       mantissa = mantissa * 10 + static_cast<uint64_t>(*p - '0');
-      ++digits;
       --exponent;
       ++p;
     }
   }
-  if (digits == 0 || digits > 19) return false;
-  if (p < end && (*p == 'e' || *p == 'E')) {
+  if (digits == 0) return false;
+  if (before<kBounded>(p, end) && (*p == 'e' || *p == 'E')) {
     ++p;
     bool negativeExponent = false;
-    if (p < end && (*p == '+' || *p == '-')) negativeExponent = *p++ == '-';
-    if (p == end || !isDigit(*p)) return false;
+    if (before<kBounded>(p, end) && (*p == '+' || *p == '-')) negativeExponent = *p++ == '-';
+    if (!before<kBounded>(p, end) || !isDigit(*p)) return false;
     int written = 0;
-    while (p < end && isDigit(*p)) {
-      if (written > 100000) return false;
+    int exponentDigits = 0;
+    while (before<kBounded>(p, end) && isDigit(*p)) {
+      if (++exponentDigits > 7) return false;
       written = written * 10 + (*p - '0');
       ++p;
     }
     exponent += negativeExponent ? -written : written;
   }
-  if (!tokenEnds(p, end)) return false;
+  if (!tokenEnds<kBounded>(p, end)) return false;
   double parsed;
   if (mantissa == 0) {
     parsed = negative ? -0.0 : 0.0;
@@ -174,26 +196,28 @@ inline bool fastFloat(const char** cursor, const char* end, float* value) {
 // Skips the record's keyword and reads `count` numbers; the rest of the line is
 // left to the caller, which ignores it as the buffered reader does. Returns
 // where the last number ends, or null to decline.
+template <bool kBounded>
 inline const char* fastNumbers(const char* p, const char* end, int count, float* values) {
   while (p < end && *p != ' ') {
     if (*p == '\0' || *p == '\n') return nullptr;  // the buffered line would end here
     ++p;
   }
   for (int i = 0; i < count; ++i) {
-    if (!skipSpaces(&p, end) || !fastFloat(&p, end, &values[i])) return nullptr;
+    if (!skipSpaces(&p, end) || !fastFloat<kBounded>(&p, end, &values[i])) return nullptr;
   }
   return p;
 }
 
 // An index piece of up to 9 digits. Empty pieces are the caller's business.
+template <bool kBounded>
 inline bool fastIndex(const char** cursor, const char* end, int* value) {
   const char* p = *cursor;
   int v = 0;
   int digits = 0;
-  while (p < end && isDigit(*p)) {
+  while (before<kBounded>(p, end) && isDigit(*p)) {
+    if (++digits > 9) return false;
     v = v * 10 + (*p - '0');
     ++p;
-    if (++digits > 9) return false;
   }
   if (digits == 0) return false;
   *value = v;
@@ -204,22 +228,36 @@ inline bool fastIndex(const char** cursor, const char* end, int* value) {
 // A face "f" followed by three corners v, v/t, v/t/n, v//n or v/ (digits only);
 // further corners are ignored. Empty texture or normal pieces give 0. Returns
 // where the third corner ends, or null to decline.
+template <bool kBounded>
 inline const char* fastFace(const char* p, const char* end, MeshIndex* face) {
   ++p;  // the "f"; the caller saw the space after it
   for (int corner = 0; corner < 3; ++corner) {
-    if (!skipSpaces(&p, end) || !fastIndex(&p, end, &face->vertex[corner])) return nullptr;
+    if (!skipSpaces(&p, end) || !fastIndex<kBounded>(&p, end, &face->vertex[corner])) return nullptr;
     int* pieces[2] = {&face->texture[corner], &face->normal[corner]};
     *pieces[0] = 0;
     *pieces[1] = 0;
-    for (int k = 0; k < 2 && p < end && *p == '/'; ++k) {
+    for (int k = 0; k < 2 && before<kBounded>(p, end) && *p == '/'; ++k) {
       ++p;
-      if (p < end && isDigit(*p) && !fastIndex(&p, end, pieces[k])) return nullptr;
+      if (before<kBounded>(p, end) && isDigit(*p) && !fastIndex<kBounded>(&p, end, pieces[k])) return nullptr;
     }
     // A third slash would make the buffered reader ignore what follows it; it
     // and every other character go that way.
-    if (!tokenEnds(p, end)) return nullptr;
+    if (!tokenEnds<kBounded>(p, end)) return nullptr;
   }
   return p;
+}
+
+// Reads one record line in place (see above); null declines it. `roomy`: the
+// data goes on for kOverread bytes past `end`, so the unbounded variant may run.
+inline const char* fastRecord(char kind, const char* line, const char* end, bool roomy, float* values,
+                              MeshIndex* face) {
+  const char* stop = nullptr;
+  if (roomy) {
+    stop = kind == 'f' ? fastFace<false>(line, end, face) : fastNumbers<false>(line, end, kind == 't' ? 2 : 3, values);
+    // Only a stop before the limit proves that nothing past it was taken.
+    return stop != nullptr && stop < end ? stop : nullptr;
+  }
+  return kind == 'f' ? fastFace<true>(line, end, face) : fastNumbers<true>(line, end, kind == 't' ? 2 : 3, values);
 }
 
 // Counts the records of each kind in [begin, end) by the first two characters of
@@ -345,22 +383,23 @@ bool parseOBJ(const char* data, size_t size, const char* path, ObjData* out, std
     // "vn" and "f ") are ignored by both readers; a NUL byte as the second
     // character makes the buffered line one character long, no record either.
     const char* scanned = lineStart;
+    const bool roomy = available >= kObjLineBuffer + kOverread;
     float values[3];
     if (available >= 2 && lineStart[0] == 'v') {
       if (lineStart[1] == ' ') {
-        if ((scanned = fastNumbers(lineStart, contentLimit, 3, values)) != nullptr) {
+        if ((scanned = fastRecord(' ', lineStart, contentLimit, roomy, values, nullptr)) != nullptr) {
           out->positions.push_back(values[0]);
           out->positions.push_back(values[1]);
           out->positions.push_back(values[2]);
         }
       } else if (lineStart[1] == 't') {
-        if ((scanned = fastNumbers(lineStart, contentLimit, 2, values)) != nullptr) {
+        if ((scanned = fastRecord('t', lineStart, contentLimit, roomy, values, nullptr)) != nullptr) {
           out->hasTexCoords = true;
           out->texCoords.push_back(values[0]);
           out->texCoords.push_back(values[1]);
         }
       } else if (lineStart[1] == 'n') {
-        if ((scanned = fastNumbers(lineStart, contentLimit, 3, values)) != nullptr) {
+        if ((scanned = fastRecord('n', lineStart, contentLimit, roomy, values, nullptr)) != nullptr) {
           out->hasNormals = true;
           out->normals.push_back(values[0]);
           out->normals.push_back(values[1]);
@@ -369,7 +408,7 @@ bool parseOBJ(const char* data, size_t size, const char* path, ObjData* out, std
       }
     } else if (available >= 2 && lineStart[0] == 'f' && lineStart[1] == ' ') {
       MeshIndex face;
-      if ((scanned = fastFace(lineStart, contentLimit, &face)) != nullptr) {
+      if ((scanned = fastRecord('f', lineStart, contentLimit, roomy, values, &face)) != nullptr) {
         out->faces.push_back(face);
         out->faceLines.push_back(lineNumber);
       }
@@ -427,6 +466,31 @@ bool parseOBJ(const char* data, size_t size, const char* path, ObjData* out, std
     if (problem != nullptr) report(messages, path, lineNumber, problem);
   }
   return checkFaces(*out, path, messages);
+}
+
+ObjFileResult loadOBJFile(const char* path, ObjData* out, std::FILE* messages) {
+  const int fd = open(path, O_RDONLY | O_CLOEXEC);
+  if (fd >= 0) {
+    struct stat st;
+    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+      const size_t size = static_cast<size_t>(st.st_size);
+      void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+      if (mapped != MAP_FAILED) {
+        close(fd);
+        madvise(mapped, size, MADV_SEQUENTIAL);
+        const bool ok = parseOBJ(static_cast<const char*>(mapped), size, path, out, messages);
+        munmap(mapped, size);
+        return ok ? ObjFileResult::kRead : ObjFileResult::kInvalid;
+      }
+    }
+    close(fd);
+  }
+  // Not a regular file, empty, or not mappable: read it (or fail) the plain way.
+  std::vector<unsigned char> bytes;
+  if (!readFileBytes(path, &bytes)) return ObjFileResult::kUnreadable;
+  return parseOBJ(reinterpret_cast<const char*>(bytes.data()), bytes.size(), path, out, messages)
+             ? ObjFileResult::kRead
+             : ObjFileResult::kInvalid;
 }
 
 }  // namespace lb_engine

@@ -5,6 +5,7 @@
 // exponents and the forms that only strtod reads.
 
 #include "ObjReader.h"
+#include "res_TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -220,4 +221,69 @@ TEST(ObjNumbers, LinesOfAnyLengthAroundTheBufferLimit) {
   const lb_engine::ObjData obj = parse(record + "\n");
   ASSERT_EQ(obj.positions.size(), 3u);
   EXPECT_EQ(obj.positions[2], 123.0f);
+}
+
+TEST(ObjNumbers, LimitHoldsAlsoWithMoreDataAfterTheLine) {
+  // As above, with plenty of data after the line, where the reader may look
+  // ahead: the cut after 199 characters is the same. A number running across
+  // the limit is cut there.
+  const std::string tail(1000, '\n');
+  for (int length : {198, 199, 200, 230}) {
+    std::string record = "v 1 2 3";
+    record += std::string(static_cast<size_t>(length) - record.size() - 1, ' ') + "4";
+    const lb_engine::ObjData obj = parse(record + "\nv 5 6 7\n" + tail);
+    EXPECT_EQ(obj.positions.size(), length < 200 ? 6u : 3u) << length;
+  }
+  for (int at = 190; at <= 200; ++at) {
+    // A number that starts at column `at`; the line is cut at 199.
+    std::string record = "v 1 2" + std::string(static_cast<size_t>(at) - 5, ' ') + "123456789";
+    const lb_engine::ObjData obj = parse(record + "\n" + tail);
+    const int kept = 199 - at;
+    if (kept <= 0) {
+      EXPECT_EQ(obj.positions.size(), 0u) << at;  // too few numbers
+    } else {
+      ASSERT_EQ(obj.positions.size(), 3u) << at;
+      EXPECT_EQ(obj.positions[2], std::stof(std::string("123456789").substr(0, static_cast<size_t>(kept)))) << at;
+    }
+    std::string face = "f 1 2" + std::string(static_cast<size_t>(at) - 5, ' ') + "3/3/3";
+    const lb_engine::ObjData faces = parse("v 0 0 0\nv 0 0 0\nv 0 0 0\nvt 0 0\nvn 0 0 1\n" + face + "\n" + tail);
+    if (kept <= 0) {
+      EXPECT_EQ(faces.faces.size(), 0u) << at;
+    } else {
+      ASSERT_EQ(faces.faces.size(), 1u) << at;
+      EXPECT_EQ(faces.faces[0].vertex[2], 3) << at;
+      EXPECT_EQ(faces.faces[0].texture[2], kept >= 3 ? 3 : 0) << at;
+      EXPECT_EQ(faces.faces[0].normal[2], kept >= 5 ? 3 : 0) << at;
+    }
+  }
+}
+
+TEST(ObjNumbers, MappedFileReadsLikeTheBuffer) {
+  lb_test::ResTempDir dir;
+  std::string text = "# grid\n";
+  for (int i = 0; i < 2000; ++i) text += "v " + std::to_string(i * 0.37) + " -1.5e-3 7\nvt 0.5 0.25\nvn 0 1 0\n";
+  for (int i = 1; i + 2 <= 2000; ++i) {
+    text += "f " + std::to_string(i) + "/1/1 " + std::to_string(i + 1) + "/1/1 " + std::to_string(i + 2) + "/1/1\n";
+  }
+  const std::string path = dir.write("grid.obj", text);
+  lb_engine::ObjData mapped;
+  ASSERT_EQ(lb_engine::loadOBJFile(path.c_str(), &mapped, nullptr), lb_engine::ObjFileResult::kRead);
+  const lb_engine::ObjData buffered = parse(text);
+  EXPECT_EQ(mapped.positions, buffered.positions);
+  EXPECT_EQ(mapped.texCoords, buffered.texCoords);
+  EXPECT_EQ(mapped.normals, buffered.normals);
+  ASSERT_EQ(mapped.faces.size(), buffered.faces.size());
+  EXPECT_EQ(mapped.faces.back().vertex[2], 2000);
+
+  lb_engine::ObjData missing;
+  EXPECT_EQ(lb_engine::loadOBJFile((path + ".absent").c_str(), &missing, nullptr),
+            lb_engine::ObjFileResult::kUnreadable);
+  EXPECT_EQ(lb_engine::loadOBJFile(dir.path("").c_str(), &missing, nullptr), lb_engine::ObjFileResult::kUnreadable);
+  const std::string bad = dir.write("bad.obj", "v 0 0 0\nf 1 2 3\n");
+  lb_engine::ObjData invalid;
+  EXPECT_EQ(lb_engine::loadOBJFile(bad.c_str(), &invalid, nullptr), lb_engine::ObjFileResult::kInvalid);
+  const std::string empty = dir.write("empty.obj", "");
+  lb_engine::ObjData none;
+  EXPECT_EQ(lb_engine::loadOBJFile(empty.c_str(), &none, nullptr), lb_engine::ObjFileResult::kRead);
+  EXPECT_TRUE(none.faces.empty());
 }
