@@ -117,6 +117,9 @@ MeshBuilder makeGroupsMesh(const Font& font, const std::vector<std::string>& nam
   style.v1 = 0.98;
   style.uRim = 0.75;
   style.vRim = 0.25;
+  // The letters stand on their plates (their back face lies on the plate's top)
+  // and the eye stays above every plate, so the back face is never seen.
+  style.back = false;
   // Screen layout, worked out for the camera half-way down its fall (height
   // 185): with the 55-degree view, a point d below the eye and r from the axis
   // shows at r / (0.52 d) of the half-height from the picture's centre. The

@@ -221,7 +221,9 @@ void solidText(MeshBuilder* mesh, const std::vector<Contour>& outline, const Fra
     std::vector<P2> pts;
     for (const auto& t : triangulate(shape, &pts)) {
       mesh->triangle(front(pts[t[0]], f.front, zf), front(pts[t[1]], f.front, zf), front(pts[t[2]], f.front, zf));
-      mesh->triangle(front(pts[t[0]], -f.front, zb), front(pts[t[2]], -f.front, zb), front(pts[t[1]], -f.front, zb));
+      if (s.back) {
+        mesh->triangle(front(pts[t[0]], -f.front, zb), front(pts[t[2]], -f.front, zb), front(pts[t[1]], -f.front, zb));
+      }
     }
     // Walls: the filled side is on the left of every oriented contour, so each
     // edge's outward normal is its direction turned clockwise.
