@@ -276,8 +276,11 @@ TEST(MusicTrack, LengthPeakClippingAndDcOffset) {
     peak = std::max({peak, std::fabs(t.left[i]), std::fabs(t.right[i])});
     sumL += t.left[i];
     sumR += t.right[i];
-    // Clipping shows as three equal samples in a row near full scale.
-    if (i >= 2 && std::fabs(t.left[i]) > 0.5f && t.left[i] == t.left[i - 1] && t.left[i] == t.left[i - 2]) ++flatRuns;
+    // Clipping shows as three equal loud samples in a row.
+    for (const std::vector<float>* ch : {&t.left, &t.right}) {
+      const std::vector<float>& c = *ch;
+      if (i >= 2 && std::fabs(c[i]) > 0.5f && c[i] == c[i - 1] && c[i] == c[i - 2]) ++flatRuns;
+    }
   }
   EXPECT_LE(peak, ceiling);
   EXPECT_GT(peak, dbToGain(-4.0));  // and the track is not needlessly quiet
@@ -287,9 +290,9 @@ TEST(MusicTrack, LengthPeakClippingAndDcOffset) {
 }
 
 TEST(MusicTrack, LoudnessMeterReadsAKnownSineAndTheTrackIsInRange) {
-  // A 997 Hz sine at -20 dBFS in both channels reads -20.0 LUFS (the
-  // K-weighting is 0 dB there and the -0.691 offset cancels the filter's
-  // +0.691 dB at 997 Hz), within the meter's tolerance.
+  // A 997 Hz sine peaking at -20 dBFS in both channels reads -20.0 LUFS:
+  // each channel's mean square is 0.005, their sum 0.01 (-20 dB), and the
+  // K-weighting's +0.691 dB at 997 Hz cancels the formula's -0.691 offset.
   StereoBuffer sine;
   for (int i = 0; i < 5 * kSampleRate; ++i) {
     const float x = static_cast<float>(0.1 * std::sin(2.0 * kPi * 997.0 * i / kSampleRate));
