@@ -63,7 +63,7 @@ class Decay {
   double factor_;
 };
 
-// Constant-power pan gains.
+// Constant-power pan gains, normalised to unity at the centre.
 void panGains(double pan, double& gl, double& gr) {
   const double a = (std::clamp(pan, -1.0, 1.0) + 1.0) * 0.25 * kPi;
   gl = std::cos(a) * std::sqrt(2.0);
