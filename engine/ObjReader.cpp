@@ -348,9 +348,8 @@ bool checkFaces(const ObjData& obj, const char* path, std::FILE* messages) {
   return true;
 }
 
-}  // namespace
-
-bool parseOBJ(const char* data, size_t size, const char* path, ObjData* out, std::FILE* messages) {
+// `inPlace` false sends every line through the 200-character buffer.
+bool parseLines(const char* data, size_t size, const char* path, ObjData* out, std::FILE* messages, bool inPlace) {
   size_t counts[4] = {0, 0, 0, 0};
   estimateRecords(data, size, counts);
   out->positions.reserve(out->positions.size() + 3 * counts[0]);
@@ -385,7 +384,9 @@ bool parseOBJ(const char* data, size_t size, const char* path, ObjData* out, std
     const char* scanned = lineStart;
     const bool roomy = available >= kObjLineBuffer + kOverread;
     float values[3];
-    if (available >= 2 && lineStart[0] == 'v') {
+    if (!inPlace) {
+      scanned = nullptr;
+    } else if (available >= 2 && lineStart[0] == 'v') {
       if (lineStart[1] == ' ') {
         if ((scanned = fastRecord(' ', lineStart, contentLimit, roomy, values, nullptr)) != nullptr) {
           out->positions.push_back(values[0]);
@@ -466,6 +467,16 @@ bool parseOBJ(const char* data, size_t size, const char* path, ObjData* out, std
     if (problem != nullptr) report(messages, path, lineNumber, problem);
   }
   return checkFaces(*out, path, messages);
+}
+
+}  // namespace
+
+bool parseOBJ(const char* data, size_t size, const char* path, ObjData* out, std::FILE* messages) {
+  return parseLines(data, size, path, out, messages, true);
+}
+
+bool parseOBJBuffered(const char* data, size_t size, const char* path, ObjData* out, std::FILE* messages) {
+  return parseLines(data, size, path, out, messages, false);
 }
 
 ObjFileResult loadOBJFile(const char* path, ObjData* out, std::FILE* messages) {

@@ -38,6 +38,11 @@ struct ObjData {
 // (0) are allowed and read as zero data.
 bool parseOBJ(const char* data, size_t size, const char* path, ObjData* out, std::FILE* messages);
 
+// parseOBJ without its in-place fast path: every line is copied into the
+// 200-character buffer and read with the general rules. Same results, slower;
+// tests compare the two.
+bool parseOBJBuffered(const char* data, size_t size, const char* path, ObjData* out, std::FILE* messages);
+
 enum class ObjFileResult {
   kRead,        // parsed; `out` holds the records
   kUnreadable,  // the file cannot be opened or read; `out` is untouched

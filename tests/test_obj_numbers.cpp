@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <string>
@@ -286,4 +287,83 @@ TEST(ObjNumbers, MappedFileReadsLikeTheBuffer) {
   lb_engine::ObjData none;
   EXPECT_EQ(lb_engine::loadOBJFile(empty.c_str(), &none, nullptr), lb_engine::ObjFileResult::kRead);
   EXPECT_TRUE(none.faces.empty());
+}
+
+namespace {
+
+// Random OBJ-like text of records both plain and odd: signs, tabs, carriage
+// returns, exponents, hexadecimal and special numbers, NUL bytes, slashes,
+// missing pieces, long lines, and lines that are no record at all.
+std::string randomSoup(std::mt19937_64& rng) {
+  auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<uint64_t>(n)); };
+  static const char* const kWords[] = {"0",   "1",     "-1",   "+1",   "2.5",    "-0.125", "1e3",  "1E-3", "1e",
+                                       ".5",  "5.",    "-.",   "0x1p3", "inf",   "nan",    "1x",   "12345678901234567890",
+                                       "007", "3/3/3", "3//3", "3/",   "3/3/3/3", "//",    "/3",   "-3/3",
+                                       "1\t2", "\t1",  "1\r",  "",     "99999999999", "2/2", "1/1/1"};
+  static const char* const kHeads[] = {"v ", "vt ", "vn ", "f ", "v", "f", "vp ", "# ", "g ", " v ", "v\t",
+                                       "vtx ", "vn", "o ", "s ", "f\t", "l "};
+  std::string text;
+  const int lines = 1 + pick(60);
+  for (int i = 0; i < lines; ++i) {
+    std::string line = kHeads[pick(17)];
+    const int words = pick(6);
+    for (int w = 0; w < words; ++w) {
+      line += kWords[pick(32)];
+      line += pick(8) == 0 ? "  " : " ";
+    }
+    if (pick(20) == 0) line += std::string(static_cast<size_t>(150 + pick(100)), pick(2) ? ' ' : '7');
+    if (pick(40) == 0) line[static_cast<size_t>(pick(static_cast<int>(line.size()) + 1)) % (line.size() + 1)] = '\0';
+    text += line;
+    const int end = pick(10);
+    if (end == 0) text += "\r\n";
+    else if (end != 1 || i + 1 < lines) text += "\n";
+  }
+  // Sometimes plenty of harmless data after it, so the reader may look ahead.
+  if (pick(2) == 0) text += std::string(static_cast<size_t>(pick(400)), '\n');
+  return text;
+}
+
+std::vector<uint32_t> floatBits(const std::vector<float>& values) {
+  std::vector<uint32_t> out;
+  for (float v : values) out.push_back(bits(v));
+  return out;
+}
+
+}  // namespace
+
+TEST(ObjNumbers, InPlaceReadingMatchesTheBufferedReaderOnRandomText) {
+  std::mt19937_64 rng(99);
+  for (int round = 0; round < 20000; ++round) {
+    const std::string text = randomSoup(rng);
+    lb_engine::ObjData fast, buffered;
+    char* fastText = nullptr;
+    char* bufferedText = nullptr;
+    size_t fastLength = 0, bufferedLength = 0;
+    std::FILE* fastMessages = open_memstream(&fastText, &fastLength);
+    std::FILE* bufferedMessages = open_memstream(&bufferedText, &bufferedLength);
+    const bool fastOk = lb_engine::parseOBJ(text.data(), text.size(), "soup.obj", &fast, fastMessages);
+    const bool bufferedOk =
+        lb_engine::parseOBJBuffered(text.data(), text.size(), "soup.obj", &buffered, bufferedMessages);
+    std::fclose(fastMessages);
+    std::fclose(bufferedMessages);
+    const std::string fastSaid(fastText, fastLength), bufferedSaid(bufferedText, bufferedLength);
+    std::free(fastText);
+    std::free(bufferedText);
+    ASSERT_EQ(fastOk, bufferedOk) << "round " << round;
+    ASSERT_EQ(fastSaid, bufferedSaid) << "round " << round;
+    ASSERT_EQ(floatBits(fast.positions), floatBits(buffered.positions)) << "round " << round;
+    ASSERT_EQ(floatBits(fast.texCoords), floatBits(buffered.texCoords)) << "round " << round;
+    ASSERT_EQ(floatBits(fast.normals), floatBits(buffered.normals)) << "round " << round;
+    ASSERT_EQ(fast.hasNormals, buffered.hasNormals) << "round " << round;
+    ASSERT_EQ(fast.hasTexCoords, buffered.hasTexCoords) << "round " << round;
+    ASSERT_EQ(fast.faceLines, buffered.faceLines) << "round " << round;
+    ASSERT_EQ(fast.faces.size(), buffered.faces.size()) << "round " << round;
+    for (size_t f = 0; f < fast.faces.size(); ++f) {
+      for (int k = 0; k < 3; ++k) {
+        ASSERT_EQ(fast.faces[f].vertex[k], buffered.faces[f].vertex[k]) << "round " << round;
+        ASSERT_EQ(fast.faces[f].texture[k], buffered.faces[f].texture[k]) << "round " << round;
+        ASSERT_EQ(fast.faces[f].normal[k], buffered.faces[f].normal[k]) << "round " << round;
+      }
+    }
+  }
 }
