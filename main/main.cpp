@@ -46,14 +46,16 @@ int main(int argc, char** argv) {
   (void)argv;
   if (!findDataSet()) return 1;
 
-  if (SDL_Init(SDL_INIT_AUDIO | SDL_INIT_VIDEO) != 0) {
-    // SDL undoes every subsystem when one fails; without a usable audio device
-    // the show still plays, silently, on the same clock.
+  // Video and audio are started one after the other rather than in one call:
+  // when audio fails, a joint start tears video down again, and SDL cannot
+  // always reopen its X11 back end in the same process. Without a usable audio
+  // device the show still plays, silently, on the same clock.
+  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+    std::fprintf(stderr, "lattice-bloom: cannot start SDL video: %s\n", SDL_GetError());
+    return 1;
+  }
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     std::fprintf(stderr, "lattice-bloom: no audio (%s); playing without sound\n", SDL_GetError());
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-      std::fprintf(stderr, "lattice-bloom: cannot start SDL video: %s\n", SDL_GetError());
-      return 1;
-    }
   }
   SDL_Window* window = SDL_CreateWindow("Lattice Bloom", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 0, 0,
                                         SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_OPENGL);

@@ -4,7 +4,7 @@
 # data set with a missing or corrupt image, mesh or shader. It either runs on or
 # stops with a clear message; it never crashes.
 set -u
-build=${1:?usage: e2e_robustness.sh BUILD_DIR}
+build=$(cd "${1:?usage: e2e_robustness.sh BUILD_DIR}" && pwd)
 show="$build/lattice-bloom"
 send_close="$build/tests/send_close"
 fail=0
