@@ -135,6 +135,18 @@ int readInt16(const unsigned char* bytes) {
 
 }  // namespace
 
+// Huffman-coded JPEG spends at least one bit on every 8x8 block of its first
+// component (a DC code), so a file too short for that many blocks is damaged.
+// Refusing it up front keeps a few corrupt header bytes from costing a buffer of
+// hundreds of megabytes and a decode of an image that is not there.
+static bool jpegDataCanCover(int width, int height, size_t size, std::string* error) {
+  const unsigned long long blocks =
+      static_cast<unsigned long long>((width + 7) / 8) * static_cast<unsigned long long>((height + 7) / 8);
+  if (blocks <= 8ULL * size) return true;
+  *error = std::to_string(width) + "x" + std::to_string(height) + " image needs more data than the file can hold";
+  return false;
+}
+
 bool decodeJPEG(const unsigned char* data, size_t size, DecodedImage* image, std::string* error) {
   *image = DecodedImage();
   if (size == 0) {
@@ -153,6 +165,8 @@ bool decodeJPEG(const unsigned char* data, size_t size, DecodedImage* image, std
     *error = std::string("not a readable JPEG: ") + tjGetErrorStr2(handle);
     ok = false;
   } else if (!dimensionsAcceptable(width, height, error)) {
+    ok = false;
+  } else if (!jpegDataCanCover(width, height, size, error)) {
     ok = false;
   } else {
     image->pixels.resize(static_cast<size_t>(width) * height * 3);

@@ -215,6 +215,15 @@ TEST(ImageDecoder, CorruptAndUnsupportedFilesAreRefusedWithAReason) {
   lb_test::patchPngHeight(&png, 16000);
   EXPECT_FALSE(lb_engine::decodePNG(png.data(), png.size(), &image, &error));
   EXPECT_THAT(error, HasSubstr("more data than the file can hold"));
+
+  // A JPEG whose frame header claims 10968 x 8460 in 36 bytes (found by fuzzing):
+  // refused before a 278 MB buffer is made, since every 8x8 block costs a bit.
+  const unsigned char hugeHeader[] = {0xff, 0xd8, 0xff, 0xff, 0xc0, 0x00, 0x11, 0x08, 0x2a, 0xd8, 0x21, 0x0c,
+                                      0x03, 0x01, 0x22, 0x00, 0x02, 0x11, 0x00, 0x03, 0x11, 0x00, 0xff, 0xda,
+                                      0x00, 0x0c, 0x03, 0x01, 0x10, 0x02, 0x11, 0x03, 0x11, 0x00, 0x1e, 0xed};
+  EXPECT_FALSE(lb_engine::decodeJPEG(hugeHeader, sizeof hugeHeader, &image, &error));
+  EXPECT_EQ(error, "8460x10968 image needs more data than the file can hold");
+  EXPECT_TRUE(image.pixels.empty());
 }
 
 TEST(ImageDecoder, TgaHeadersThatCannotBeTrustedAreRefused) {
