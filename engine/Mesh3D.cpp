@@ -36,12 +36,15 @@ void Mesh3D::draw() {
 }
 
 void Mesh3D::loadOBJ(const char* path) {
-  std::vector<unsigned char> bytes;
-  if (!readFileBytes(path, &bytes)) return;  // an absent mesh is empty, silently
   ObjData obj;
-  if (!parseOBJ(reinterpret_cast<const char*>(bytes.data()), bytes.size(), path, &obj, stderr)) {
-    // A face pointing past the records would draw garbage: the show must not start.
-    std::exit(1);
+  switch (loadOBJFile(path, &obj, stderr)) {
+    case ObjFileResult::kUnreadable:
+      return;  // an absent mesh is empty, silently
+    case ObjFileResult::kInvalid:
+      // A face pointing past the records would draw garbage: the show must not start.
+      std::exit(1);
+    default:
+      break;
   }
   positionsRead = std::move(obj.positions);
   texCoordsRead = std::move(obj.texCoords);
