@@ -31,20 +31,8 @@ Particle::Particle(int count, float x, float y, float z)
   velocities.resize(3 * static_cast<size_t>(particleCount));
   birthTimes.resize(particleCount);
   deathTimes.resize(particleCount);
-  for (int i = 0; i < particleCount; ++i) {
-    positions[3 * i] = x;
-    positions[3 * i + 1] = y;
-    positions[3 * i + 2] = z;
-    const double r1 = drand48();
-    const double r2 = drand48();
-    const double r3 = drand48();
-    const double r4 = drand48();
-    velocities[3 * i] = static_cast<float>(r1 / kVelocityDivisor);
-    velocities[3 * i + 1] = static_cast<float>(r2 / kVelocityDivisor);
-    velocities[3 * i + 2] = static_cast<float>(r3 / kVelocityDivisor);
-    birthTimes[i] = 0.0f;
-    deathTimes[i] = static_cast<float>(r4 * kMaxLifetime);
-  }
+  // Every particle starts as if reborn at the emitter at time 0.
+  for (int i = 0; i < particleCount; ++i) rebirth(i, 0.0);
   createOpenGLBinding();
 }
 
