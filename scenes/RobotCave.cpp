@@ -1,3 +1,6 @@
+// The robot assembles itself from flying cubes in front of a fixed camera.
+// On screen from 91.017 s to 98.0 s of the demo clock.
+
 #include "RobotCave.h"
 
 #include "Config.h"

@@ -1,3 +1,6 @@
+// The assembled robot stands in its rest pose while the camera cuts twice.
+// On screen from 98.0 s to 102.476 s of the demo clock.
+
 #include "RobotIntro.h"
 
 #include "Config.h"

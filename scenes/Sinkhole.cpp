@@ -1,5 +1,5 @@
-// Sinkhole: cubes glide in along four curved arms, tumbling, and dive into a funnel
-// seen from above; in the last five seconds the camera sinks and the picture fades.
+// Cubes glide in along four curved arms and dive into a funnel; the camera sinks and fades.
+// On screen from 42.067 s to 61.692 s of the demo clock.
 #include "Sinkhole.h"
 
 #include "Config.h"
