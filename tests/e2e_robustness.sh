@@ -19,7 +19,7 @@ start_show() {
   pid=$!
   win=""
   for _ in $(seq 1 600); do
-    win=$(xdotool search --name "^Lattice Bloom$" 2>/dev/null | head -n 1)
+    win=$(xdotool search --all --pid "$pid" --name "^Lattice Bloom$" 2>/dev/null | head -n 1)
     [ -n "$win" ] && break
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1

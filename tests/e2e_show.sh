@@ -26,7 +26,7 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 (cd "$build" && SDL_AUDIODRIVER=dummy exec ./lattice-bloom >"$tmp/show.out" 2>"$tmp/show.err") &
 pid=$!
-win=$(timeout 60 xdotool search --sync --name "^Lattice Bloom$" | head -n 1)
+win=$(timeout 60 xdotool search --sync --all --pid "$pid" --name "^Lattice Bloom$" | head -n 1)
 if [ -z "$win" ]; then
   note "the show's window never appeared"
   fail=1
