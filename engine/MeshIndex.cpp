@@ -1,5 +1,7 @@
 #include "MeshIndex.h"
 
+#include "ObjTokens.h"
+
 #include <climits>
 #include <cstring>
 
@@ -7,16 +9,13 @@ namespace lb_engine {
 
 namespace {
 
-// isspace of the "C" locale.
-inline bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
 // An OBJ index as atoi reads it (leading white space, an optional sign, digits),
 // with nothing after it but white space (the carriage return of a CR LF file).
 // Values beyond int are clamped so that they fail the later range check instead
 // of wrapping.
 bool parseIndex(const char* text, int* value) {
   const char* p = text;
-  while (isSpace(*p)) ++p;
+  while (objIsSpace(*p)) ++p;
   bool negative = false;
   if (*p == '+' || *p == '-') negative = *p++ == '-';
   if (*p < '0' || *p > '9') return false;
@@ -24,26 +23,11 @@ bool parseIndex(const char* text, int* value) {
   for (; *p >= '0' && *p <= '9'; ++p) {
     if (magnitude <= INT_MAX) magnitude = magnitude * 10 + (*p - '0');
   }
-  while (isSpace(*p)) ++p;
+  while (objIsSpace(*p)) ++p;
   if (*p != '\0') return false;
   if (negative) magnitude = -magnitude;
   *value = magnitude > INT_MAX ? INT_MAX : magnitude < INT_MIN ? INT_MIN : static_cast<int>(magnitude);
   return true;
-}
-
-// The next token of a line split on spaces and line feeds, as strtok_r gives it.
-char* nextToken(char** cursor) {
-  char* p = *cursor;
-  while (*p == ' ' || *p == '\n') ++p;
-  if (*p == '\0') {
-    *cursor = p;
-    return nullptr;
-  }
-  char* start = p;
-  while (*p != '\0' && *p != ' ' && *p != '\n') ++p;
-  if (*p != '\0') *p++ = '\0';
-  *cursor = p;
-  return start;
 }
 
 // Texture and normal pieces may be empty (7//3): that leaves the index 0.
@@ -64,9 +48,9 @@ MeshIndex::MeshIndex(char* line) {
 
 bool MeshIndex::parse(char* line, const char** problem) {
   char* tokens = line;
-  nextToken(&tokens);  // the leading "f"
+  objNextToken(&tokens);  // the leading "f"
   for (int corner = 0; corner < 3; ++corner) {
-    char* token = nextToken(&tokens);
+    char* token = objNextToken(&tokens);
     if (token == nullptr) {
       *problem = "face needs at least three corners";
       return false;

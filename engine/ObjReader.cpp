@@ -1,5 +1,7 @@
 #include "ObjReader.h"
 
+#include "ObjTokens.h"
+
 #include "FileBytes.h"
 
 #include <fcntl.h>
@@ -16,27 +18,6 @@ namespace lb_engine {
 
 namespace {
 
-// isspace of the "C" locale.
-inline bool isSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
-
-// The next token of a line split on spaces and line feeds, as strtok_r gives it:
-// leading delimiters skipped, the delimiter after the token overwritten. `end`
-// receives the token's end.
-inline char* nextToken(char** cursor, char** end) {
-  char* p = *cursor;
-  while (*p == ' ' || *p == '\n') ++p;
-  if (*p == '\0') {
-    *cursor = p;
-    return nullptr;
-  }
-  char* start = p;
-  while (*p != '\0' && *p != ' ' && *p != '\n') ++p;
-  *end = p;
-  if (*p != '\0') *p++ = '\0';
-  *cursor = p;
-  return start;
-}
-
 // atof of a whole token, which must hold a number and nothing but trailing white
 // space (the carriage return of a CR LF file). Plain decimals take the fast
 // path; anything from_chars does not take whole (a leading '+', hexadecimal,
@@ -44,14 +25,14 @@ inline char* nextToken(char** cursor, char** end) {
 // correctly, so the value is the same either way.
 bool parseFloat(const char* token, const char* end, float* value) {
   const char* numberEnd = end;
-  while (numberEnd > token && isSpace(numberEnd[-1])) --numberEnd;
+  while (numberEnd > token && objIsSpace(numberEnd[-1])) --numberEnd;
   double parsed = 0;
   const std::from_chars_result fast = std::from_chars(token, numberEnd, parsed);
   if (fast.ec != std::errc() || fast.ptr != numberEnd) {
     char* stop = nullptr;
     parsed = std::strtod(token, &stop);
     if (stop == token) return false;
-    while (*stop != '\0' && isSpace(*stop)) ++stop;
+    while (*stop != '\0' && objIsSpace(*stop)) ++stop;
     if (*stop != '\0') return false;
   }
   *value = static_cast<float>(parsed);
@@ -63,9 +44,9 @@ bool parseFloat(const char* token, const char* end, float* value) {
 bool readNumbers(char* line, int count, float* values, const char** problem) {
   char* cursor = line;
   char* end = nullptr;
-  nextToken(&cursor, &end);
+  objNextToken(&cursor, &end);
   for (int i = 0; i < count; ++i) {
-    const char* token = nextToken(&cursor, &end);
+    const char* token = objNextToken(&cursor, &end);
     if (token == nullptr) {
       *problem = "too few numbers in record";
       return false;
