@@ -3,6 +3,7 @@
 
 #include "Config.h"
 #include "Gl.h"
+#include "GlLoader.h"
 #include "Mesh3D.h"
 #include "MyDemo.h"
 #include "ShaderProgram.h"
@@ -48,9 +49,11 @@ SDL_Window* openWindow(int width, int height) {
     return nullptr;
   }
   SDL_GL_SetSwapInterval(0);
-  glewExperimental = GL_TRUE;
-  glewInit();
-  glGetError();
+  std::string error;
+  if (!lb_engine::loadGlEntryPoints(&error)) {
+    std::fprintf(stderr, "lb_bench: %s\n", error.c_str());
+    return nullptr;
+  }
   glViewport(0, 0, width, height);
   return window;
 }

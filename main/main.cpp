@@ -2,6 +2,8 @@
 // show in step with its music until Escape or until the clock passes 130 s.
 
 #include "Gl.h"
+#include "GlLoader.h"
+#include "SdlVideo.h"
 #include "MyDemo.h"
 
 #include <SDL.h>
@@ -46,12 +48,12 @@ int main(int argc, char** argv) {
   (void)argv;
   if (!findDataSet()) return 1;
 
-  // Video and audio are started one after the other rather than in one call:
-  // when audio fails, a joint start tears video down again, and SDL cannot
-  // always reopen its X11 back end in the same process. Without a usable audio
-  // device the show still plays, silently, on the same clock.
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    std::fprintf(stderr, "lattice-bloom: cannot start SDL video: %s\n", SDL_GetError());
+  // Video and audio are started one after the other rather than in one call,
+  // so that a missing audio device leaves video running: the show then plays
+  // silently, on the same clock.
+  std::string videoError;
+  if (!lb_engine::startSdlVideo(&videoError)) {
+    std::fprintf(stderr, "lattice-bloom: cannot open the display: %s\n", videoError.c_str());
     return 1;
   }
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
@@ -75,23 +77,13 @@ int main(int argc, char** argv) {
     SDL_Quit();
     return 1;
   }
-  glewExperimental = GL_TRUE;
-  const GLenum glewStatus = glewInit();
-  // Under Wayland/EGL GLEW reports a missing GLX display, but the entry points
-  // it needs are loaded all the same.
-#ifdef GLEW_ERROR_NO_GLX_DISPLAY
-  const bool glewUsable = glewStatus == GLEW_OK || glewStatus == GLEW_ERROR_NO_GLX_DISPLAY;
-#else
-  const bool glewUsable = glewStatus == GLEW_OK;
-#endif
-  if (!glewUsable) {
-    std::fprintf(stderr, "lattice-bloom: cannot load the OpenGL 4.1 entry points: %s\n",
-                 reinterpret_cast<const char*>(glewGetErrorString(glewStatus)));
+  std::string glError;
+  if (!lb_engine::loadGlEntryPoints(&glError)) {
+    std::fprintf(stderr, "lattice-bloom: %s\n", glError.c_str());
     SDL_DestroyWindow(window);
     SDL_Quit();
     return 1;
   }
-  glGetError();  // glewInit may leave GL_INVALID_ENUM behind in a core context
 
   Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048);
   Mix_Music* music = Mix_LoadMUS("data/music.mp3");

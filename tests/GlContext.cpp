@@ -1,6 +1,8 @@
 #include "GlContext.h"
 
 #include "Gl.h"
+#include "GlLoader.h"
+#include "SdlVideo.h"
 
 #include <SDL.h>
 
@@ -12,10 +14,9 @@ SDL_Window* gWindow = nullptr;
 
 bool GlContext::ensure(int width, int height, std::string* error) {
   if (gWindow != nullptr) return true;
-  if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-    *error = std::string("SDL_Init failed: ") + SDL_GetError();
-    return false;
-  }
+  // The same start as the show's, so that GL tests run on the X server's GLX
+  // rather than on SDL's window-less fallback.
+  if (!lb_engine::startSdlVideo(error)) return false;
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
@@ -28,13 +29,7 @@ bool GlContext::ensure(int width, int height, std::string* error) {
     *error = std::string("no OpenGL 4.1 core context: ") + SDL_GetError();
     return false;
   }
-  glewExperimental = GL_TRUE;
-  const GLenum status = glewInit();
-  if (status != GLEW_OK) {
-    *error = std::string("glewInit failed: ") + reinterpret_cast<const char*>(glewGetErrorString(status));
-    return false;
-  }
-  glGetError();
+  if (!lb_engine::loadGlEntryPoints(error)) return false;
   glViewport(0, 0, width, height);
   return true;
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end checks of the show binary under the X server the test command
-# provides: Escape ends it with status 0; without a data set it says so and
-# exits 1.
+# provides: Escape ends it with status 0; without a data set or without a
+# display it says so and exits 1.
 set -u
 build=${1:?usage: e2e_show.sh BUILD_DIR}
 show="$build/lattice-bloom"
@@ -19,7 +19,17 @@ if [ $status -ne 1 ] || ! grep -q "cannot find the data set" "$tmp/err.txt"; the
   fail=1
 fi
 
-# 2. Escape ends the show with status 0.
+# 2. No display at all: a clear message and status 1, not a show played to nobody
+#    on SDL's window-less fallback.
+(cd "$build" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy \
+  timeout 60 ./lattice-bloom >"$tmp/out.txt" 2>"$tmp/err.txt")
+status=$?
+if [ $status -ne 1 ] || ! grep -q "cannot open the display" "$tmp/err.txt"; then
+  note "no display: expected status 1 and a message, got $status: $(tail -3 "$tmp/err.txt")"
+  fail=1
+fi
+
+# 3. Escape ends the show with status 0.
 if [ -z "${DISPLAY:-}" ]; then
   note "no DISPLAY: run the test command, which starts Xvfb"
   exit 1

@@ -8,6 +8,7 @@
 
 #include "Config.h"
 #include "Gl.h"
+#include "GlLoader.h"
 #include "Hierarchy3D.h"
 #include "HierarchyFile.h"
 #include "Image.h"
@@ -99,12 +100,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "lb-dataview: no OpenGL 4.1 core context: %s\n", SDL_GetError());
     return 1;
   }
-  glewExperimental = GL_TRUE;
-  if (glewInit() != GLEW_OK) {
-    std::fprintf(stderr, "lb-dataview: glewInit failed\n");
+  std::string glError;
+  if (!lb_engine::loadGlEntryPoints(&glError)) {
+    std::fprintf(stderr, "lb-dataview: %s\n", glError.c_str());
     return 1;
   }
-  glGetError();
 
   // Off-screen target: one colour texture and a depth buffer.
   GLuint fbo = 0, color = 0, depth = 0;

@@ -1,6 +1,7 @@
 #include "HeadlessContext.h"
 
 #include "Gl.h"
+#include "GlLoader.h"
 
 #include <SDL.h>
 
@@ -36,21 +37,7 @@ bool HeadlessContext::create(int width, int height, std::string* error, bool deb
              " context: " + SDL_GetError();
     return false;
   }
-  glewExperimental = GL_TRUE;
-  const GLenum status = glewInit();
-  // Under Wayland/EGL GLEW reports a missing GLX display, but the entry points
-  // it needs are loaded all the same.
-#ifdef GLEW_ERROR_NO_GLX_DISPLAY
-  const bool usable = status == GLEW_OK || status == GLEW_ERROR_NO_GLX_DISPLAY;
-#else
-  const bool usable = status == GLEW_OK;
-#endif
-  if (!usable) {
-    *error = std::string("cannot load the OpenGL entry points: ") +
-             reinterpret_cast<const char*>(glewGetErrorString(status));
-    return false;
-  }
-  glGetError();  // glewInit may leave GL_INVALID_ENUM behind in a core context
+  if (!lb_engine::loadGlEntryPoints(error)) return false;
 
   int drawableWidth = 0;
   int drawableHeight = 0;
