@@ -24,6 +24,8 @@ done
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 cd "$data_build"
+export SDL_VIDEODRIVER=x11  # the Xvfb below, whatever session the caller has
+unset WAYLAND_DISPLAY
 if xvfb-run -a -s "-screen 0 1280x720x24" "$build/lattice-bloom-render" --size 320x180 "${times[@]}" --out "$out" \
     >"$out/log.txt" 2>&1; then
   if grep -qE "ERROR: AddressSanitizer|runtime error:" "$out/log.txt"; then

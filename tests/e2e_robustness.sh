@@ -17,6 +17,7 @@ trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$tmp"' EXIT
 start_show() {
   (cd "$1" && SDL_AUDIODRIVER="$2" exec "$show" >"$tmp/out.txt" 2>"$tmp/err.txt") &
   pid=$!
+  started_at=$SECONDS
   win=""
   for _ in $(seq 1 600); do
     win=$(xdotool search --all --pid "$pid" --name "^Lattice Bloom$" 2>/dev/null | head -n 1)
@@ -24,6 +25,19 @@ start_show() {
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
   done
+}
+
+# Says why no window was found, and stops a show that is still running so that
+# it cannot take the next step's key presses.
+no_window() {
+  local state="it exited"
+  if kill -0 "$pid" 2>/dev/null; then
+    state="still running after $((SECONDS - started_at)) s"
+    kill -9 "$pid" 2>/dev/null
+  fi
+  wait "$pid" 2>/dev/null; local s=$?; pid=""
+  note "$1: window never appeared ($state, status $s): $(tail -3 "$tmp/err.txt" | tr '\n' ' ')"
+  fail=1
 }
 
 # Presses Escape and returns the show's exit status (124 if it did not end).
@@ -42,7 +56,7 @@ escape_and_wait() {
 
 # 1. A close request from the window system does not end the show.
 start_show "$build" dummy
-if [ -z "$win" ]; then note "window never appeared"; fail=1; else
+if [ -z "$win" ]; then no_window "close request"; else
   sleep 1
   "$send_close" "$win"
   sleep 1
@@ -54,7 +68,7 @@ fi
 
 # 2. No usable audio device: the show runs silently.
 start_show "$build" no-such-audio-driver
-if [ -z "$win" ]; then note "no audio device: window never appeared: $(tail -3 "$tmp/err.txt")"; fail=1; else
+if [ -z "$win" ]; then no_window "no audio device"; else
   sleep 1
   escape_and_wait; s=$?
   [ $s -eq 0 ] || { note "no audio device: status $s"; fail=1; }
