@@ -18,7 +18,7 @@ bool showsNothing(const char* driver) {
 
 }  // namespace
 
-bool startSdlVideo(std::string* error) {
+bool startSdlVideo(std::string* error, bool windowlessWillDo) {
   const char* requested = SDL_getenv("SDL_VIDEODRIVER");
   const bool driverRequested = requested != nullptr && requested[0] != '\0';
   std::string reason;
@@ -29,7 +29,7 @@ bool startSdlVideo(std::string* error) {
       continue;
     }
     const char* driver = SDL_GetCurrentVideoDriver();
-    if (driverRequested || !showsNothing(driver)) return true;
+    if (driverRequested || windowlessWillDo || !showsNothing(driver)) return true;
     reason = std::string("no display could be reached (SDL fell back to its window-less \"") +
              (driver != nullptr ? driver : "?") + "\" driver)";
     SDL_QuitSubSystem(SDL_INIT_VIDEO);

@@ -12,9 +12,10 @@
 
 namespace lb_engine {
 
-// Returns false with the reason in `error` when no visible video driver could be
-// started. A driver named in SDL_VIDEODRIVER is taken as it comes, window-less or
+// Returns false with the reason in `error` when no video driver could be started,
+// or (unless `windowlessWillDo`, as for off-screen rendering) only a window-less
+// one. A driver named in SDL_VIDEODRIVER is taken as it comes, window-less or
 // not: that is the caller asking for it.
-bool startSdlVideo(std::string* error);
+bool startSdlVideo(std::string* error, bool windowlessWillDo = false);
 
 }  // namespace lb_engine

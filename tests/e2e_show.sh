@@ -36,9 +36,17 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 (cd "$build" && SDL_AUDIODRIVER=dummy exec ./lattice-bloom >"$tmp/show.out" 2>"$tmp/show.err") &
 pid=$!
-win=$(timeout 60 xdotool search --sync --all --pid "$pid" --name "^Lattice Bloom$" | head -n 1)
+# A search in a loop rather than xdotool's --sync: one search is one X connection,
+# which the server may reset when clients come and go quickly.
+win=""
+for _ in $(seq 1 600); do
+  win=$(xdotool search --all --pid "$pid" --name "^Lattice Bloom$" 2>/dev/null | head -n 1)
+  [ -n "$win" ] && break
+  kill -0 "$pid" 2>/dev/null || break
+  sleep 0.1
+done
 if [ -z "$win" ]; then
-  note "the show's window never appeared"
+  note "the show's window never appeared: $(tail -3 "$tmp/show.err" | tr '\n' ' ')"
   fail=1
 else
   # Loading runs before the first event poll, and focus only goes to a mapped

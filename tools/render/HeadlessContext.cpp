@@ -2,6 +2,7 @@
 
 #include "Gl.h"
 #include "GlLoader.h"
+#include "SdlVideo.h"
 
 #include <SDL.h>
 
@@ -14,8 +15,11 @@ HeadlessContext::~HeadlessContext() {
 }
 
 bool HeadlessContext::create(int width, int height, std::string* error, bool debug) {
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-    *error = std::string("cannot start SDL video (is there a display? try xvfb-run): ") + SDL_GetError();
+  // Frames are read back from the GL context, so SDL's window-less driver serves
+  // as well as a display does.
+  std::string videoError;
+  if (!lb_engine::startSdlVideo(&videoError, true)) {
+    *error = "cannot start SDL video (is there a display? try xvfb-run): " + videoError;
     return false;
   }
   sdlStarted_ = true;
