@@ -9,7 +9,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -73,6 +75,28 @@ bool readNumbers(char* line, int count, float* values, const char** problem) {
 // Exact powers of ten: every one up to 1e22 is a double without rounding.
 constexpr double kPow10[23] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
                                1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+// Their reciprocals, each the double nearest to it (as the compiler reads the literal).
+constexpr double kInversePow10[23] = {1e-0,  1e-1,  1e-2,  1e-3,  1e-4,  1e-5,  1e-6,  1e-7,
+                                      1e-8,  1e-9,  1e-10, 1e-11, 1e-12, 1e-13, 1e-14, 1e-15,
+                                      1e-16, 1e-17, 1e-18, 1e-19, 1e-20, 1e-21, 1e-22};
+
+// m / 10^k narrowed to float, equal to narrowing the correctly rounded double
+// quotient (what strtod and a cast give), for 0 < m <= 2^53 and 0 < k <= 22.
+// A multiply by the rounded reciprocal replaces the division, which is several
+// times slower: the product lies within 3 units in the last place of the rounded
+// quotient (two roundings of 2^-53 each), so both narrow to the same float unless
+// a float rounding boundary lies between them. Those boundaries are the midpoints
+// between floats, doubles whose 29 bits below float precision are 0x10000000;
+// a product within 8 units of one takes the division instead. The results are
+// far from float's subnormal and overflow ranges (1e-22 to 9e15).
+inline float quotientToFloat(double m, int k) {
+  const double product = m * kInversePow10[k];
+  uint64_t bits;
+  std::memcpy(&bits, &product, sizeof bits);
+  const uint64_t belowFloat = bits & 0x1fffffffull;
+  if (belowFloat - (0x10000000ull - 8) <= 16) return static_cast<float>(m / kPow10[k]);
+  return static_cast<float>(product);
+}
 
 inline bool isDigit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
 
@@ -193,19 +217,21 @@ inline bool fastFloat(const char** cursor, const char* end, float* value) {
     exponent += negativeExponent ? -written : written;
   }
   if (!tokenEnds<kBounded>(p, end)) return false;
-  double parsed;
+  float result;
   if (mantissa == 0) {
-    parsed = negative ? -0.0 : 0.0;
+    result = negative ? -0.0f : 0.0f;
   } else if (mantissa <= (uint64_t{1} << 53) && exponent >= -22 && exponent <= 22) {
     const double m = static_cast<double>(mantissa);
-    parsed = exponent < 0 ? m / kPow10[-exponent] : m * kPow10[exponent];
-    if (negative) parsed = -parsed;
+    result = exponent < 0 ? quotientToFloat(m, -exponent) : static_cast<float>(m * kPow10[exponent]);
+    if (negative) result = -result;
   } else {
     // from_chars takes the sign itself; the number ends before any carriage return.
+    double parsed;
     const std::from_chars_result r = std::from_chars(start, p, parsed);
     if (r.ec != std::errc() || r.ptr != p) return false;
+    result = static_cast<float>(parsed);
   }
-  *value = static_cast<float>(parsed);
+  *value = result;
   *cursor = p;
   return true;
 }
@@ -377,6 +403,35 @@ bool checkFaces(const ObjData& obj, const char* path, std::FILE* messages) {
   return true;
 }
 
+// The smallest and largest index of each kind over the faces read, so that a
+// file whose faces all name existing records is known to be valid without a
+// second pass over its faces (checkFaces then runs only to word a failure).
+struct IndexRange {
+  int lowest[3] = {INT_MAX, INT_MAX, INT_MAX};  // vertex, texture, normal
+  int highest[3] = {INT_MIN, INT_MIN, INT_MIN};
+
+  void add(const MeshIndex& face) {
+    const int* kinds[3] = {face.vertex, face.texture, face.normal};
+    for (int k = 0; k < 3; ++k) {
+      lowest[k] = std::min(lowest[k], std::min(kinds[k][0], std::min(kinds[k][1], kinds[k][2])));
+      highest[k] = std::max(highest[k], std::max(kinds[k][0], std::max(kinds[k][1], kinds[k][2])));
+    }
+  }
+
+  // The rules of checkFaces: positions 1..count; texture coordinates and normals,
+  // when the file has any, 0 (left out) or 1..count.
+  bool allValid(const ObjData& obj) const {
+    if (lowest[0] > highest[0]) return true;  // no faces
+    const size_t counts[3] = {obj.positions.size() / 3, obj.texCoords.size() / 2, obj.normals.size() / 3};
+    const bool checked[3] = {true, obj.hasTexCoords, obj.hasNormals};
+    for (int k = 0; k < 3; ++k) {
+      if (!checked[k]) continue;
+      if (lowest[k] < (k == 0 ? 1 : 0) || static_cast<size_t>(highest[k]) > counts[k]) return false;
+    }
+    return true;
+  }
+};
+
 // `inPlace` false sends every line through the 200-character buffer.
 bool parseLines(const char* data, size_t size, const char* path, ObjData* out, std::FILE* messages, bool inPlace) {
   size_t counts[4] = {0, 0, 0, 0};
@@ -391,6 +446,8 @@ bool parseLines(const char* data, size_t size, const char* path, ObjData* out, s
   adviseHugePages(out->normals.data(), out->normals.capacity() * sizeof(float));
   adviseHugePages(out->faces.data(), out->faces.capacity() * sizeof(MeshIndex));
 
+  const bool startedWithoutFaces = out->faces.empty();
+  IndexRange range;
   char line[kObjLineBuffer];
   const char* p = data;
   const char* end = data + size;
@@ -441,6 +498,7 @@ bool parseLines(const char* data, size_t size, const char* path, ObjData* out, s
       if ((scanned = fastRecord('f', lineStart, contentLimit, roomy, values, &face)) != nullptr) {
         out->faces.push_back(face);
         out->faceLines.push_back(lineNumber);
+        range.add(face);
       }
     }
     const bool handled = scanned != nullptr;
@@ -491,10 +549,12 @@ bool parseLines(const char* data, size_t size, const char* path, ObjData* out, s
       if (face.parse(line, &problem)) {
         out->faces.push_back(face);
         out->faceLines.push_back(lineNumber);
+        range.add(face);
       }
     }
     if (problem != nullptr) report(messages, path, lineNumber, problem);
   }
+  if (startedWithoutFaces && range.allValid(*out)) return true;
   return checkFaces(*out, path, messages);
 }
 

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstdio>
@@ -120,6 +122,36 @@ TEST(ObjNumbers, HardCasesReadAsAtof) {
       EXPECT_EQ(bits(obj.positions[0]), bits(expected)) << token;
     }
   }
+}
+
+// Decimals that lie within a few double steps of the midpoint between two
+// adjacent floats: where narrowing is decided by the last bits of the double,
+// so a quotient that is off by one unit in the last place would narrow the
+// other way. Written with 15 to 17 significant digits, they stay on the
+// reader's fast decimal path (at most 19 digits, power of ten within 22).
+TEST(ObjNumbers, DecimalsNextToFloatMidpointsReadAsAtof) {
+  std::mt19937_64 rng(7);
+  std::uniform_real_distribution<float> magnitude(-6.0f, 6.0f);
+  int checked = 0;
+  for (int i = 0; i < 20000; ++i) {
+    const float f = std::pow(10.0f, magnitude(rng)) * (rng() % 2 ? 1.0f : -1.0f);
+    const double midpoint = (static_cast<double>(f) + static_cast<double>(std::nextafter(f, 2.0f * f))) / 2;
+    std::string text;
+    std::vector<std::string> tokens;
+    for (int digits = 15; digits <= 17; ++digits) {
+      char token[64];
+      std::snprintf(token, sizeof token, "%.*f", std::max(0, digits - 1 - static_cast<int>(std::floor(std::log10(std::fabs(midpoint))))), midpoint);
+      tokens.push_back(token);
+    }
+    text = "v " + tokens[0] + " " + tokens[1] + " " + tokens[2] + "\n";
+    const lb_engine::ObjData obj = parse(text);
+    ASSERT_EQ(obj.positions.size(), 3u) << text;
+    for (int k = 0; k < 3; ++k) {
+      ASSERT_EQ(bits(obj.positions[k]), bits(static_cast<float>(std::atof(tokens[k].c_str())))) << tokens[k];
+      ++checked;
+    }
+  }
+  EXPECT_EQ(checked, 60000);
 }
 
 TEST(ObjNumbers, WhiteSpaceAndLineEndsAroundNumbers) {
