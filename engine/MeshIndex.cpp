@@ -30,9 +30,15 @@ bool parseIndex(const char* text, int* value) {
   return true;
 }
 
-// Texture and normal pieces may be empty (7//3): that leaves the index 0.
+// Texture and normal pieces may be empty (7//3): that leaves the index 0. So
+// does a piece of white space only, as atoi reads it: the last corner of a CR LF
+// line, "7/1/" followed by the carriage return.
 bool parseOptionalIndex(const char* text, int* value) {
-  if (text == nullptr || *text == '\0') {
+  const char* p = text;
+  if (p != nullptr) {
+    while (objIsSpace(*p)) ++p;
+  }
+  if (p == nullptr || *p == '\0') {
     *value = 0;
     return true;
   }

@@ -1,14 +1,38 @@
 // libFuzzer harness for the OBJ reader: any bytes either parse into consistent
-// arrays or are refused; faces that were accepted only name records that exist.
+// arrays or are refused; faces that were accepted only name records that exist;
+// and the in-place fast path gives exactly what the line-buffer reader gives.
 
 #include "ObjReader.h"
 
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+template <typename T>
+bool sameBytes(const std::vector<T>& a, const std::vector<T>& b) {
+  return a.size() == b.size() && (a.empty() || std::memcmp(a.data(), b.data(), a.size() * sizeof(T)) == 0);
+}
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const char* text = reinterpret_cast<const char*>(data);
   lb_engine::ObjData obj;
-  if (!lb_engine::parseOBJ(reinterpret_cast<const char*>(data), size, "fuzz.obj", &obj, nullptr)) return 0;
+  const bool accepted = lb_engine::parseOBJ(text, size, "fuzz.obj", &obj, nullptr);
+
+  lb_engine::ObjData buffered;
+  const bool bufferedAccepted = lb_engine::parseOBJBuffered(text, size, "fuzz.obj", &buffered, nullptr);
+  if (accepted != bufferedAccepted || obj.hasNormals != buffered.hasNormals ||
+      obj.hasTexCoords != buffered.hasTexCoords || !sameBytes(obj.positions, buffered.positions) ||
+      !sameBytes(obj.texCoords, buffered.texCoords) || !sameBytes(obj.normals, buffered.normals) ||
+      !sameBytes(obj.faces, buffered.faces) || !sameBytes(obj.faceLines, buffered.faceLines)) {
+    std::abort();
+  }
+
+  if (!accepted) return 0;
   if (obj.positions.size() % 3 != 0 || obj.normals.size() % 3 != 0 || obj.texCoords.size() % 2 != 0) std::abort();
   if (obj.faces.size() != obj.faceLines.size()) std::abort();
   const long positions = static_cast<long>(obj.positions.size() / 3);

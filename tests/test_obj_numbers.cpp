@@ -233,6 +233,27 @@ TEST(ObjNumbers, UnusualCornersTakeTheBufferedRules) {
   EXPECT_EQ(obj.faces[0].normal[0], 1);
   EXPECT_EQ(obj.faces[0].vertex[1], 2);
   EXPECT_EQ(obj.faces[0].texture[2], 1);
+  // An empty last piece before the carriage return of a CR LF line, or before
+  // one at the very end of the data, is empty to both readers (atoi of white
+  // space is 0), not a number that is missing.
+  struct Tail {
+    const char* text;
+    int texture, normal;
+  };
+  for (const Tail& tail : {Tail{"3/1/\r\n", 1, 0}, Tail{"3/\r\n", 0, 0}, Tail{"3//\r\n", 0, 0},
+                           Tail{"3/1/\r", 1, 0}, Tail{"3/\r", 0, 0}, Tail{"3//1\r\n", 0, 1}}) {
+    SCOPED_TRACE(tail.text);
+    const std::string text = std::string("v 0 0 0\nv 1 0 0\nv 0 1 0\nvt 0 0\nvn 0 0 1\nf 1/1/1 2/1/1 ") + tail.text;
+    lb_engine::ObjData inPlace, buffered;
+    ASSERT_TRUE(lb_engine::parseOBJ(text.data(), text.size(), "cr.obj", &inPlace, nullptr));
+    ASSERT_TRUE(lb_engine::parseOBJBuffered(text.data(), text.size(), "cr.obj", &buffered, nullptr));
+    for (const lb_engine::ObjData* read : {&inPlace, &buffered}) {
+      ASSERT_EQ(read->faces.size(), 1u);
+      EXPECT_EQ(read->faces[0].vertex[2], 3);
+      EXPECT_EQ(read->faces[0].texture[2], tail.texture);
+      EXPECT_EQ(read->faces[0].normal[2], tail.normal);
+    }
+  }
   const std::string big = "v 0 0 0\nf 1 1 1234567890\n";
   lb_engine::ObjData bigObj;
   EXPECT_FALSE(lb_engine::parseOBJ(big.data(), big.size(), "big.obj", &bigObj, nullptr));
