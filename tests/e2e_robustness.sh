@@ -7,6 +7,7 @@ set -u
 build=$(cd "${1:?usage: e2e_robustness.sh BUILD_DIR}" && pwd)
 show="$build/lattice-bloom"
 send_close="$build/tests/send_close"
+source "$(dirname "$0")/x11/show_window.sh"
 fail=0
 note() { echo "e2e_robustness: $*"; }
 tmp=$(mktemp -d)
@@ -18,13 +19,7 @@ start_show() {
   (cd "$1" && SDL_AUDIODRIVER="$2" exec "$show" >"$tmp/out.txt" 2>"$tmp/err.txt") &
   pid=$!
   started_at=$SECONDS
-  win=""
-  for _ in $(seq 1 600); do
-    win=$(xdotool search --all --pid "$pid" --name "^Lattice Bloom$" 2>/dev/null | head -n 1)
-    [ -n "$win" ] && break
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-  done
+  win=$(find_show_window "$pid")
 }
 
 # Says why no window was found, and stops a show that is still running so that
@@ -42,15 +37,7 @@ no_window() {
 
 # Presses Escape and returns the show's exit status (124 if it did not end).
 escape_and_wait() {
-  # The show polls events only once loading is done, and focus can only go to a
-  # mapped window: press Escape again every half second until it ends (30 s).
-  for _ in $(seq 1 60); do
-    xdotool windowfocus "$win" 2>/dev/null
-    xdotool key --clearmodifiers Escape 2>/dev/null
-    sleep 0.5
-    kill -0 "$pid" 2>/dev/null || break
-  done
-  if kill -0 "$pid" 2>/dev/null; then kill -9 "$pid"; wait "$pid" 2>/dev/null; pid=""; return 124; fi
+  if ! press_escape_until_exit "$pid" "$win"; then kill -9 "$pid"; wait "$pid" 2>/dev/null; pid=""; return 124; fi
   wait "$pid"; local s=$?; pid=""; return $s
 }
 

@@ -5,6 +5,7 @@
 set -u
 build=${1:?usage: e2e_show.sh BUILD_DIR}
 show="$build/lattice-bloom"
+source "$(dirname "$0")/x11/show_window.sh"
 fail=0
 note() { echo "e2e_show: $*"; }
 
@@ -36,28 +37,12 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 (cd "$build" && SDL_AUDIODRIVER=dummy exec ./lattice-bloom >"$tmp/show.out" 2>"$tmp/show.err") &
 pid=$!
-# A search in a loop rather than xdotool's --sync: one search is one X connection,
-# which the server may reset when clients come and go quickly.
-win=""
-for _ in $(seq 1 600); do
-  win=$(xdotool search --all --pid "$pid" --name "^Lattice Bloom$" 2>/dev/null | head -n 1)
-  [ -n "$win" ] && break
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
+win=$(find_show_window "$pid")
 if [ -z "$win" ]; then
   note "the show's window never appeared: $(tail -3 "$tmp/show.err" | tr '\n' ' ')"
   fail=1
 else
-  # Loading runs before the first event poll, and focus only goes to a mapped
-  # window: press Escape every half second until the show ends (30 s at most).
-  for _ in $(seq 1 60); do
-    xdotool windowfocus "$win" 2>/dev/null
-    xdotool key --clearmodifiers Escape 2>/dev/null
-    sleep 0.5
-    kill -0 "$pid" 2>/dev/null || break
-  done
-  if kill -0 "$pid" 2>/dev/null; then
+  if ! press_escape_until_exit "$pid" "$win"; then
     note "the show did not end within 30 s of pressing Escape"
     fail=1
     kill "$pid"

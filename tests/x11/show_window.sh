@@ -1,0 +1,33 @@
+# Shell functions for the end-to-end scripts that drive the show's window on the
+# test X server (sourced, not run).
+#
+# Every xdotool call is one X connection, which the server may reset when
+# clients come and go quickly: both functions poll instead of relying on one
+# call (such as xdotool's --sync).
+
+# Prints the id of the show's window (process $1, title "Lattice Bloom") once it
+# is mapped; prints nothing if the process ends first or after 60 s.
+find_show_window() {
+  local found=""
+  for _ in $(seq 1 600); do
+    found=$(xdotool search --all --pid "$1" --name "^Lattice Bloom$" 2>/dev/null | head -n 1)
+    [ -n "$found" ] && break
+    kill -0 "$1" 2>/dev/null || break
+    sleep 0.1
+  done
+  printf '%s' "$found"
+}
+
+# Presses Escape in window $2 of process $1 every half second until the process
+# ends; returns 1 if it is still running after 30 s. The show polls events only
+# once loading is done, and focus can only go to a mapped window, hence the
+# repeats.
+press_escape_until_exit() {
+  for _ in $(seq 1 60); do
+    xdotool windowfocus "$2" 2>/dev/null
+    xdotool key --clearmodifiers Escape 2>/dev/null
+    sleep 0.5
+    kill -0 "$1" 2>/dev/null || return 0
+  done
+  ! kill -0 "$1" 2>/dev/null
+}
