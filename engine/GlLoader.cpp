@@ -9,10 +9,10 @@ bool loadGlEntryPoints(std::string* error) {
   // would leave the 3.x+ entry points (vertex arrays, framebuffers) unloaded.
   glewExperimental = GL_TRUE;
   const GLenum status = glewInit();
-  // GLEW loads the GL entry points first and only then looks for the GLX display.
-  // It reports no display under Wayland/EGL and, now and then, on a busy X server
-  // even though the context is current; the GL entry points are loaded either way,
-  // and none of our programs calls GLX directly.
+  // GLEW loads the GL entry points first and only then looks for the GLX display,
+  // which a context made through EGL (under Wayland, or by SDL's window-less
+  // driver) does not have. The GL entry points are loaded either way, and none of
+  // our programs calls GLX directly.
 #ifdef GLEW_ERROR_NO_GLX_DISPLAY
   const bool loaded = status == GLEW_OK || status == GLEW_ERROR_NO_GLX_DISPLAY;
 #else

@@ -3,8 +3,8 @@
 
 #include "Gl.h"
 #include "GlLoader.h"
-#include "SdlVideo.h"
 #include "MyDemo.h"
+#include "SdlVideo.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
