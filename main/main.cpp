@@ -1,6 +1,7 @@
 // Lattice Bloom: opens the full-screen window, loads everything, then plays the
 // show in step with its music until Escape or until the clock passes 130 s.
 
+#include "DataSetLocator.h"
 #include "Gl.h"
 #include "GlLoader.h"
 #include "MyDemo.h"
@@ -8,7 +9,6 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <string>
@@ -17,36 +17,16 @@ namespace {
 
 const double kShowLength = 130.0;  // seconds; the last scene ends at 128
 
-bool fileExists(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return false;
-  std::fclose(f);
-  return true;
-}
-
-// Every asset path is relative ("data/..."). A viewer who starts the show from a
-// file manager gets some other working directory, so fall back to the data set
-// beside the executable.
-bool findDataSet() {
-  if (fileExists("data/config.txt")) return true;
-  char* base = SDL_GetBasePath();
-  if (base != nullptr) {
-    const std::string dir(base);
-    SDL_free(base);
-    if (fileExists(dir + "data/config.txt") && chdir(dir.c_str()) == 0) return true;
-  }
-  std::fprintf(stderr,
-               "lattice-bloom: cannot find the data set: no data/config.txt in the working directory "
-               "or beside the executable\n");
-  return false;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
   (void)argc;
   (void)argv;
-  if (!findDataSet()) return 1;
+  std::string dataError;
+  if (!lb_engine::locateDataSet(&dataError)) {
+    std::fprintf(stderr, "lattice-bloom: %s\n", dataError.c_str());
+    return 1;
+  }
 
   // Video and audio are started one after the other rather than in one call,
   // so that a missing audio device leaves video running: the show then plays

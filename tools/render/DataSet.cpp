@@ -1,7 +1,5 @@
 #include "DataSet.h"
 
-#include <SDL.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <fstream>
@@ -43,18 +41,6 @@ bool fileExists(const std::string& path) {
 }
 
 }  // namespace
-
-bool locateDataSet(std::string* error) {
-  if (fileExists(kConfigPath)) return true;
-  char* base = SDL_GetBasePath();
-  if (base != nullptr) {
-    const std::string dir(base);
-    SDL_free(base);
-    if (fileExists(dir + kConfigPath) && chdir(dir.c_str()) == 0) return true;
-  }
-  *error = "cannot find the data set: no data/config.txt in the working directory or beside the program";
-  return false;
-}
 
 std::vector<std::string> missingCatalogueKeys(const std::string& configPath) {
   std::set<std::string> present;

@@ -1,5 +1,5 @@
 #pragma once
-// Finding the data set the way the show does, and checking that its catalogue
+// Checking that the data set's catalogue
 // holds every key the scenes look up (a missing key would otherwise end the
 // program inside the catalogue with no useful message).
 
@@ -7,11 +7,6 @@
 #include <vector>
 
 namespace lb_render {
-
-// Makes "data/config.txt" reachable from the working directory: as it is, or by
-// changing into the executable's folder when the data set lies beside it.
-// On failure returns false with a message in *error.
-bool locateDataSet(std::string* error);
 
 // The catalogue entries (keyword and key, e.g. "Shader gloom") that the scenes
 // require and the catalogue file at `configPath` does not hold, in a fixed

@@ -5,6 +5,7 @@
 
 #include "ContactSheet.h"
 #include "DataSet.h"
+#include "DataSetLocator.h"
 #include "FrameRenderer.h"
 #include "GlCheck.h"
 #include "HeadlessContext.h"
@@ -96,7 +97,7 @@ int main(int argc, char** argv) {
     video.to = options.to;
   }
 
-  if (!lb_render::locateDataSet(&error)) return fail(error);
+  if (!lb_engine::locateDataSet(&error)) return fail(error);
   const std::vector<std::string> missingKeys = lb_render::missingCatalogueKeys("data/config.txt");
   for (const std::string& key : missingKeys)
     std::fprintf(stderr, "%s: data/config.txt has no \"%s\" entry, which the scenes look up\n", kProgram,
