@@ -8,7 +8,7 @@ packages=(
   build-essential cmake pkg-config git
   libsdl2-dev libsdl2-mixer-dev libglew-dev libpng-dev libturbojpeg0-dev
   libfreetype-dev fonts-dejavu-core libmp3lame-dev
-  libgtest-dev libgmock-dev libglm-dev
+  libgtest-dev libgmock-dev libglm-dev libcli11-dev graphviz
   xvfb xauth xdotool libgl1-mesa-dri
   ffmpeg
   clang libclang-rt-14-dev
