@@ -13,9 +13,9 @@
 #include "Progress.h"
 #include "RenderOptions.h"
 #include "VideoEncoder.h"
+#include "res_FrameCompare.h"
 #include "res_TempDir.h"
 
-#include <png.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -43,55 +43,11 @@ lb_render::Image uniformImage(int width, int height, unsigned char value) {
   return image;
 }
 
-// Decodes a PNG to 8-bit RGB with libpng's simplified reader, independently of
-// the renderer's writer.
-bool readPng(const std::string& path, lb_render::Image* image, std::string* error) {
-  png_image decoded;
-  std::memset(&decoded, 0, sizeof decoded);
-  decoded.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&decoded, path.c_str())) {
-    *error = path + ": " + decoded.message;
-    return false;
-  }
-  decoded.format = PNG_FORMAT_RGB;
-  image->width = static_cast<int>(decoded.width);
-  image->height = static_cast<int>(decoded.height);
-  image->rgb.resize(PNG_IMAGE_SIZE(decoded));
-  if (!png_image_finish_read(&decoded, nullptr, image->rgb.data(), 0, nullptr)) {
-    *error = path + ": " + decoded.message;
-    png_image_free(&decoded);
-    return false;
-  }
-  return true;
-}
-
-// How two frames of the same size differ: a pixel counts as differing when any
-// channel differs by more than the tolerance.
-struct Difference {
-  size_t differing = 0;
-  double share = 0.0;  // of all pixels
-  int largest = 0;     // largest channel difference anywhere
-};
-
-Difference compareFrames(const lb_render::Image& a, const lb_render::Image& b, int channelTolerance) {
-  Difference d;
-  const size_t pixels = a.rgb.size() / 3;
-  for (size_t p = 0; p < pixels; ++p) {
-    int worst = 0;
-    for (int c = 0; c < 3; ++c) worst = std::max(worst, std::abs(a.rgb[3 * p + c] - b.rgb[3 * p + c]));
-    d.largest = std::max(d.largest, worst);
-    if (worst > channelTolerance) ++d.differing;
-  }
-  d.share = pixels == 0 ? 0.0 : static_cast<double>(d.differing) / pixels;
-  return d;
-}
-
-// The regression's tolerances. Rasterisers differ in the last bit of shading
-// and in which pixels an edge covers, so a few levels anywhere and a thin
-// scatter of edge pixels pass; an object moved by a couple of pixels (at
-// 160x90) changes both of its edges along their whole length and fails.
-const int kChannelTolerance = 24;        // levels of 255
-const double kMaxDifferingShare = 0.01;  // of the frame's pixels
+using lb_test::compareFrames;
+using lb_test::Difference;
+using lb_test::kChannelTolerance;
+using lb_test::kMaxDifferingShare;
+using lb_test::readPng;
 
 // The picture moved right by `dx` pixels, the first column repeated.
 lb_render::Image shiftedRight(const lb_render::Image& image, int dx) {
