@@ -38,13 +38,17 @@ fi
 # are hashed relative to it, and a Release build carries no folder names.
 prefix="$tmp/prefix"
 step "installing the engine" cmake --install "$build" --prefix "$prefix" --component engine
-launcher=()
+extra=()
 if command -v ccache >/dev/null; then
   export CCACHE_BASEDIR="$tmp"
-  launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+  extra=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
+fi
+# A sanitizer build's engine needs the sanitizer runtimes at link time.
+if grep -qE '^LB_(SANITIZE|FUZZ):BOOL=ON' "$build/CMakeCache.txt"; then
+  extra+=(-DCMAKE_EXE_LINKER_FLAGS=-fsanitize=address,undefined)
 fi
 step "configuring the example" cmake -S "$root/examples/minimal" -B "$tmp/example" -DCMAKE_BUILD_TYPE=Release \
-  -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF "${launcher[@]}"
+  -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF "${extra[@]}"
 if grep -rqs -e "$root/engine" -e "$build/" "$tmp/example/CMakeCache.txt" "$tmp/example/CMakeFiles/minimal.dir"; then
   note "the example's build refers to the source tree or the build folder, not only to the prefix"
   fail=1
