@@ -78,11 +78,26 @@ bool readFile(const std::string& path, std::string* bytes, std::string* error) {
 
 }  // namespace
 
+double fittingTextWidth(double depth, double height) {
+  const double kPi = 3.14159265358979323846;
+  // Half-width of the view per unit of distance on the narrowest screen.
+  const double halfTan = std::tan(kTextFieldOfView * kPi / 360.0) * kNarrowestAspect;
+  // The tilt leaves the letters leaning by (pi/2 - tilt) rad, so their top or
+  // bottom edge comes that much nearer the eye than their middle.
+  const double lean = std::sin(std::fabs(kPi / 2 - kTextTilt)) * 0.5 * height;
+  const double nearest = kTextDistance - 0.5 * depth - lean;
+  return 2.0 * nearest * halfTan * (1.0 - kTextSideMargin);
+}
+
 MeshBuilder makeTitleMesh(const Font& font) {
   MeshBuilder m;
   const std::vector<Contour> text = font.outline("Quasar Fern", 0.02);
-  const double width = 11.4;  // fits the +-7.5 visible at the title's distance
-  solidText(&m, text, titleFrame(0, 0), letterStyle(width / outlineWidth(text), 0.55));
+  const double depth = 0.55;
+  // As wide as the narrowest screen allows; its height follows from the
+  // outline's proportions (about 1.6 units, well inside the +-4.2 visible).
+  double scale = fittingTextWidth(depth, 0) / outlineWidth(text);
+  scale = fittingTextWidth(depth, outlineHeight(text) * scale) / outlineWidth(text);
+  solidText(&m, text, titleFrame(0, 0), letterStyle(scale, depth));
   return m;
 }
 
@@ -96,7 +111,8 @@ MeshBuilder makeCreatorsMesh(const Font& font, const std::vector<Credit>& credit
     const std::vector<Contour> handle = font.outline(credits[i].handle, 0.01);
     const double roleScale = 0.5 / kCapHeightEm;  // capitals 0.5 units high
     double handleScale = 0.95 / kCapHeightEm;
-    handleScale = std::min(handleScale, 11.0 / outlineWidth(handle));  // narrower than the screen
+    // Narrower than the narrowest screen when the block rests in the middle.
+    handleScale = std::min(handleScale, fittingTextWidth(0.4, outlineHeight(handle) * handleScale) / outlineWidth(handle));
     const double roleHeight = outlineHeight(role) * roleScale, handleHeight = outlineHeight(handle) * handleScale;
     const double top = 1.6;
     solidText(&m, role, titleFrame(x, top + 0.5 * roleHeight), letterStyle(roleScale, 0.3));
