@@ -142,6 +142,8 @@ MeshBuilder makeGroupsMesh(const Font& font, const std::vector<std::string>& nam
   // first eight names sit on a wide outer ellipse (screen right is world +z, so
   // the ellipse is long in z), the deeper rest on an inner one between them;
   // letter height grows with depth so every name reads at about the same size.
+  // The outer ellipse reaches 1.05 half-heights to the sides, so that its
+  // names, plates included, still fit the 1.33 half-heights of a 4:3 screen.
   const double eyeMid = 185;
   const double kPi = 3.14159265358979323846;
   const size_t outerCount = std::min<size_t>(8, names.size());
@@ -158,7 +160,7 @@ MeshBuilder makeGroupsMesh(const Font& font, const std::vector<std::string>& nam
     const double halfWid = 0.5 * outlineHeight(text) * scale + 0.4 * capHeight;  // along x
     const double turn = outer ? 2 * kPi * static_cast<double>(j) / static_cast<double>(outerCount) + 0.2
                               : 2 * kPi * (static_cast<double>(j) + 0.5) / static_cast<double>(std::max<size_t>(1, innerCount)) + 0.2;
-    const double ax = (outer ? 0.74 : 0.40) * 0.52 * d, az = (outer ? 1.3 : 0.72) * 0.52 * d;
+    const double ax = (outer ? 0.74 : 0.40) * 0.52 * d, az = (outer ? 1.05 : 0.72) * 0.52 * d;
     double rho = 1.0;
     double xc = ax * std::cos(turn), zc = az * std::sin(turn);
     // Push the plate outwards until its rectangle clears the glass tube (and the
