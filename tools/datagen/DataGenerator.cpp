@@ -82,8 +82,8 @@ double fittingTextWidth(double depth, double height) {
   const double kPi = 3.14159265358979323846;
   // Half-width of the view per unit of distance on the narrowest screen.
   const double halfTan = std::tan(kTextFieldOfView * kPi / 360.0) * kNarrowestAspect;
-  // The tilt leaves the letters leaning by (pi/2 - tilt) rad, so their top or
-  // bottom edge comes that much nearer the eye than their middle.
+  // The tilt leaves the letters leaning by (pi/2 - tilt) rad, so one of their
+  // top and bottom edges comes sin(pi/2 - tilt) * height / 2 nearer the eye.
   const double lean = std::sin(std::fabs(kPi / 2 - kTextTilt)) * 0.5 * height;
   const double nearest = kTextDistance - 0.5 * depth - lean;
   return 2.0 * nearest * halfTan * (1.0 - kTextSideMargin);
@@ -94,7 +94,7 @@ MeshBuilder makeTitleMesh(const Font& font) {
   const std::vector<Contour> text = font.outline("Quasar Fern", 0.02);
   const double depth = 0.55;
   // As wide as the narrowest screen allows; its height follows from the
-  // outline's proportions (about 1.6 units, well inside the +-4.2 visible).
+  // outline's proportions (about 1.3 units, well inside the +-4.2 visible).
   double scale = fittingTextWidth(depth, 0) / outlineWidth(text);
   scale = fittingTextWidth(depth, outlineHeight(text) * scale) / outlineWidth(text);
   solidText(&m, text, titleFrame(0, 0), letterStyle(scale, depth));
@@ -106,7 +106,7 @@ MeshBuilder makeCreatorsMesh(const Font& font, const std::vector<Credit>& credit
   for (size_t i = 0; i < credits.size() && i < 3; ++i) {
     const double x = kCreditStops[i];
     // Role in small letters, handle below it in large ones, both centred on the
-    // stop position and kept under the title (which reaches z = +0.85).
+    // stop position and kept under the title (which reaches z = +0.63).
     const std::vector<Contour> role = font.outline(credits[i].role, 0.01);
     const std::vector<Contour> handle = font.outline(credits[i].handle, 0.01);
     const double roleScale = 0.5 / kCapHeightEm;  // capitals 0.5 units high
