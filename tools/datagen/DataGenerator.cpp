@@ -78,11 +78,26 @@ bool readFile(const std::string& path, std::string* bytes, std::string* error) {
 
 }  // namespace
 
+double fittingTextWidth(double depth, double height) {
+  const double kPi = 3.14159265358979323846;
+  // Half-width of the view per unit of distance on the narrowest screen.
+  const double halfTan = std::tan(kTextFieldOfView * kPi / 360.0) * kNarrowestAspect;
+  // The tilt leaves the letters leaning by (pi/2 - tilt) rad, so one of their
+  // top and bottom edges comes sin(pi/2 - tilt) * height / 2 nearer the eye.
+  const double lean = std::sin(std::fabs(kPi / 2 - kTextTilt)) * 0.5 * height;
+  const double nearest = kTextDistance - 0.5 * depth - lean;
+  return 2.0 * nearest * halfTan * (1.0 - kTextSideMargin);
+}
+
 MeshBuilder makeTitleMesh(const Font& font) {
   MeshBuilder m;
   const std::vector<Contour> text = font.outline("Quasar Fern", 0.02);
-  const double width = 11.4;  // fits the +-7.5 visible at the title's distance
-  solidText(&m, text, titleFrame(0, 0), letterStyle(width / outlineWidth(text), 0.55));
+  const double depth = 0.55;
+  // As wide as the narrowest screen allows; its height follows from the
+  // outline's proportions (about 1.3 units, well inside the +-4.2 visible).
+  double scale = fittingTextWidth(depth, 0) / outlineWidth(text);
+  scale = fittingTextWidth(depth, outlineHeight(text) * scale) / outlineWidth(text);
+  solidText(&m, text, titleFrame(0, 0), letterStyle(scale, depth));
   return m;
 }
 
@@ -91,12 +106,13 @@ MeshBuilder makeCreatorsMesh(const Font& font, const std::vector<Credit>& credit
   for (size_t i = 0; i < credits.size() && i < 3; ++i) {
     const double x = kCreditStops[i];
     // Role in small letters, handle below it in large ones, both centred on the
-    // stop position and kept under the title (which reaches z = +0.85).
+    // stop position and kept under the title (which reaches z = +0.63).
     const std::vector<Contour> role = font.outline(credits[i].role, 0.01);
     const std::vector<Contour> handle = font.outline(credits[i].handle, 0.01);
     const double roleScale = 0.5 / kCapHeightEm;  // capitals 0.5 units high
     double handleScale = 0.95 / kCapHeightEm;
-    handleScale = std::min(handleScale, 11.0 / outlineWidth(handle));  // narrower than the screen
+    // Narrower than the narrowest screen when the block rests in the middle.
+    handleScale = std::min(handleScale, fittingTextWidth(0.4, outlineHeight(handle) * handleScale) / outlineWidth(handle));
     const double roleHeight = outlineHeight(role) * roleScale, handleHeight = outlineHeight(handle) * handleScale;
     const double top = 1.6;
     solidText(&m, role, titleFrame(x, top + 0.5 * roleHeight), letterStyle(roleScale, 0.3));
@@ -126,6 +142,8 @@ MeshBuilder makeGroupsMesh(const Font& font, const std::vector<std::string>& nam
   // first eight names sit on a wide outer ellipse (screen right is world +z, so
   // the ellipse is long in z), the deeper rest on an inner one between them;
   // letter height grows with depth so every name reads at about the same size.
+  // The outer ellipse reaches 1.05 half-heights to the sides, so that its
+  // names, plates included, still fit the 1.33 half-heights of a 4:3 screen.
   const double eyeMid = 185;
   const double kPi = 3.14159265358979323846;
   const size_t outerCount = std::min<size_t>(8, names.size());
@@ -142,7 +160,7 @@ MeshBuilder makeGroupsMesh(const Font& font, const std::vector<std::string>& nam
     const double halfWid = 0.5 * outlineHeight(text) * scale + 0.4 * capHeight;  // along x
     const double turn = outer ? 2 * kPi * static_cast<double>(j) / static_cast<double>(outerCount) + 0.2
                               : 2 * kPi * (static_cast<double>(j) + 0.5) / static_cast<double>(std::max<size_t>(1, innerCount)) + 0.2;
-    const double ax = (outer ? 0.74 : 0.40) * 0.52 * d, az = (outer ? 1.3 : 0.72) * 0.52 * d;
+    const double ax = (outer ? 0.74 : 0.40) * 0.52 * d, az = (outer ? 1.05 : 0.72) * 0.52 * d;
     double rho = 1.0;
     double xc = ax * std::cos(turn), zc = az * std::sin(turn);
     // Push the plate outwards until its rectangle clears the glass tube (and the

@@ -14,6 +14,22 @@ namespace lb_datagen {
 // three moments its speed drops to zero.
 constexpr double kCreditStops[3] = {16.02, 48.07, 80.11};
 
+// How the opening scenes look at their text: both meshes are turned by
+// rotate(kTextTilt, 0, 0) and moved kTextDistance away from the eye, under a
+// vertical field of view of kTextFieldOfView degrees. The screen's shape only
+// changes the width that shows, so text sized for the narrowest screen the show
+// supports (4:3, as the 640x480 and 1024x768 of party rules) fits every wider
+// one too, up to 21:9, with kTextSideMargin of the half-width kept clear.
+constexpr double kTextTilt = 1.51;
+constexpr double kTextDistance = 13.33;
+constexpr double kTextFieldOfView = 35;
+constexpr double kNarrowestAspect = 4.0 / 3.0;
+constexpr double kTextSideMargin = 0.1;
+
+// Widest a line of solid letters centred on the view axis may be: `depth` is
+// the letters' thickness, `height` their extent from top to bottom (units).
+double fittingTextWidth(double depth, double height);
+
 struct Credit {
   std::string role, handle;
 };

@@ -134,20 +134,6 @@ int cubicTo(const FT_Vector* c1, const FT_Vector* c2, const FT_Vector* to, void*
   return 0;
 }
 
-void coveredBox(const Coverage& t, int* x0, int* y0, int* x1, int* y1) {
-  *x0 = INT_MAX;
-  *y0 = INT_MAX;
-  *x1 = -1;
-  *y1 = -1;
-  for (int y = 0; y < t.height; ++y)
-    for (int x = 0; x < t.width; ++x)
-      if (t.at(x, y) >= 0.5f) {
-        *x0 = std::min(*x0, x);
-        *y0 = std::min(*y0, y);
-        *x1 = std::max(*x1, x);
-        *y1 = std::max(*y1, y);
-      }
-}
 }  // namespace
 
 std::vector<Contour> Font::outline(const std::string& text, double tracking) const {
@@ -257,6 +243,21 @@ void solidText(MeshBuilder* mesh, const std::vector<Contour>& outline, const Fra
       }
     }
   }
+}
+
+void coveredBox(const Coverage& t, int* x0, int* y0, int* x1, int* y1) {
+  *x0 = INT_MAX;
+  *y0 = INT_MAX;
+  *x1 = -1;
+  *y1 = -1;
+  for (int y = 0; y < t.height; ++y)
+    for (int x = 0; x < t.width; ++x)
+      if (t.at(x, y) >= 0.5f) {
+        *x0 = std::min(*x0, x);
+        *y0 = std::min(*y0, y);
+        *x1 = std::max(*x1, x);
+        *y1 = std::max(*y1, y);
+      }
 }
 
 void coveredSize(const Coverage& text, int* width, int* height) {

@@ -65,6 +65,9 @@ void solidText(MeshBuilder* mesh, const std::vector<Contour>& outline, const Fra
 // Bounding box of an outline, in its own units.
 void outlineBounds(const std::vector<Contour>& outline, P2* lo, P2* hi);
 
+// The covered part of the text (coverage of at least one half): first and last
+// column and row, inclusive; x1 and y1 are -1 when nothing is covered.
+void coveredBox(const Coverage& text, int* x0, int* y0, int* x1, int* y1);
 // Width and height, in cells, of the covered part of the text.
 void coveredSize(const Coverage& text, int* width, int* height);
 

@@ -290,29 +290,25 @@ Image makeRobotWall(int size) {
   return img;
 }
 
-Image makeTitleCard(const Font& font, int width, int height) {
-  Image img(width, height, Rgba{0, 0, 0, 0});
-  const Coverage title = font.render("Lattice Bloom", height / 5, 2, 4);
-  const Coverage byline = font.render("a Quasar Fern production", height / 22, 1, 4);
-  // Coverage on the card (title centred a little above the middle, byline below).
-  std::vector<float> cov(static_cast<size_t>(width) * height, 0.0f);
-  std::vector<float> by(static_cast<size_t>(width) * height, 0.0f);
-  auto stamp = [&](const Coverage& c, int left, int top, std::vector<float>* dst) {
-    for (int y = 0; y < c.height; ++y)
-      for (int x = 0; x < c.width; ++x) {
-        const int X = left + x, Y = top + y;
-        if (X >= 0 && Y >= 0 && X < width && Y < height)
-          (*dst)[static_cast<size_t>(Y) * width + X] = std::max((*dst)[static_cast<size_t>(Y) * width + X], c.at(x, y));
-      }
-  };
-  int tw, th, bw, bh;
-  coveredSize(title, &tw, &th);
-  coveredSize(byline, &bw, &bh);
-  stamp(title, (width - title.width) / 2, static_cast<int>(height * 0.36) - title.height / 2, &cov);
-  stamp(byline, (width - byline.width) / 2, static_cast<int>(height * 0.56) - byline.height / 2, &by);
-  // Glow: three box blurs of the title coverage approximate a Gaussian halo.
-  std::vector<float> glow = cov, tmp(glow.size());
-  const int r = std::max(2, height / 60);
+namespace {
+
+// Straight-alpha layers stacked front over back, kept premultiplied while they
+// pile up.
+struct Stack {
+  float r = 0, g = 0, b = 0, a = 0;
+  void over(const Rgba& c, float alpha) {
+    r = c.r * alpha + r * (1 - alpha);
+    g = c.g * alpha + g * (1 - alpha);
+    b = c.b * alpha + b * (1 - alpha);
+    a = alpha + a * (1 - alpha);
+  }
+  Rgba straight() const { return a > 0 ? Rgba{r / a, g / a, b / a, a} : Rgba{0, 0, 0, 0}; }
+};
+
+// Three box blurs of radius r approximate a Gaussian of sigma about r.
+void blur(std::vector<float>* values, int width, int height, int r) {
+  std::vector<float>& glow = *values;
+  std::vector<float> tmp(glow.size());
   for (int pass = 0; pass < 3; ++pass) {
     for (int y = 0; y < height; ++y) {
       float sum = 0;
@@ -333,26 +329,103 @@ Image makeTitleCard(const Font& font, int width, int height) {
       }
     }
   }
-  const int top = static_cast<int>(height * 0.36) - th / 2;
+}
+
+// Signed distance (pixels, negative inside) from (x, y) to a rectangle of
+// half-size (hx, hy) around (cx, cy) with corners rounded by `round`.
+float roundedBoxDistance(float x, float y, float cx, float cy, float hx, float hy, float round) {
+  const float qx = std::fabs(x - cx) - (hx - round), qy = std::fabs(y - cy) - (hy - round);
+  const float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
+  return outside + std::min(std::max(qx, qy), 0.0f) - round;
+}
+
+// Where a line of text lands on the card: its covered part centred on column
+// `midX` and row `midY`, given as the card rows and columns it covers.
+struct Placed {
+  int left = 0, top = 0;                  // where the coverage's cell (0, 0) lands
+  int x0 = 0, y0 = 0, x1 = -1, y1 = -1;  // covered part on the card, inclusive
+};
+Placed centredOn(const Coverage& text, int midX, int midY) {
+  int cx0, cy0, cx1, cy1;
+  coveredBox(text, &cx0, &cy0, &cx1, &cy1);
+  Placed p;
+  if (cx1 < 0) return p;
+  p.left = midX - (cx0 + cx1 + 1) / 2;
+  p.top = midY - (cy0 + cy1 + 1) / 2;
+  p.x0 = p.left + cx0;
+  p.x1 = p.left + cx1;
+  p.y0 = p.top + cy0;
+  p.y1 = p.top + cy1;
+  return p;
+}
+
+}  // namespace
+
+Image makeTitleCard(const Font& font, int width, int height) {
+  Image img(width, height, Rgba{0, 0, 0, 0});
+  // The lettering takes at most kTitleShare of the card's width, so it stays
+  // clear of the screen's sides when the card is fitted to a narrow screen.
+  const float kTitleShare = 0.7f;
+  int titlePixels = height / 5;
+  Coverage title = font.render("Lattice Bloom", titlePixels, 2, 4);
+  int tw, th;
+  coveredSize(title, &tw, &th);
+  if (tw > kTitleShare * width) {
+    titlePixels = static_cast<int>(titlePixels * kTitleShare * width / tw);
+    title = font.render("Lattice Bloom", titlePixels, 2, 4);
+    coveredSize(title, &tw, &th);
+  }
+  const Coverage byline = font.render("a Quasar Fern production", height / 22, 1, 4);
+  // Title a little above the middle, byline below it.
+  const Placed t = centredOn(title, width / 2, static_cast<int>(height * 0.36));
+  const Placed b = centredOn(byline, width / 2, static_cast<int>(height * 0.36) + th / 2 + height / 10);
+  std::vector<float> cov(static_cast<size_t>(width) * height, 0.0f);
+  std::vector<float> by(static_cast<size_t>(width) * height, 0.0f);
+  auto stamp = [&](const Coverage& c, const Placed& at, std::vector<float>* dst) {
+    for (int y = 0; y < c.height; ++y)
+      for (int x = 0; x < c.width; ++x) {
+        const int X = at.left + x, Y = at.top + y;
+        if (X >= 0 && Y >= 0 && X < width && Y < height)
+          (*dst)[static_cast<size_t>(Y) * width + X] = std::max((*dst)[static_cast<size_t>(Y) * width + X], c.at(x, y));
+      }
+  };
+  stamp(title, t, &cov);
+  stamp(byline, b, &by);
+  std::vector<float> glow = cov;
+  blur(&glow, width, height, std::max(2, height / 60));
+
+  // Backing: an opaque dark plate behind title and byline, so that the bright
+  // strips of the scene behind cannot show through the halo between the
+  // letters. It keeps to the middle band of the card: the robot, on the floor
+  // below it by the time the card appears, stays in view. Its margin round the
+  // lettering holds the whole halo (three blurs of radius height / 60).
+  const float padX = 0.075f * height, padY = 0.06f * height;
+  const float plateX0 = std::min(t.x0, b.x0) - padX, plateX1 = std::max(t.x1, b.x1) + 1 + padX;
+  const float plateY0 = t.y0 - padY, plateY1 = b.y1 + 1 + padY;
+  const float plateX = 0.5f * (plateX0 + plateX1), plateY = 0.5f * (plateY0 + plateY1);
+  const float plateHalfW = 0.5f * (plateX1 - plateX0), plateHalfH = 0.5f * (plateY1 - plateY0);
+  const float plateRound = 0.05f * height, plateSoft = 0.01f * height;
+  const Rgba plateTop{0.035f, 0.02f, 0.07f, 1}, plateBottom{0.01f, 0.03f, 0.06f, 1};
+  const float plateAlpha = 1.0f;  // the scene behind must not show through at all
+
   for (int y = 0; y < height; ++y)
     for (int x = 0; x < width; ++x) {
       const size_t i = static_cast<size_t>(y) * width + x;
-      const float t = clamp01(static_cast<float>(y - top) / std::max(1, th));
-      const Rgba face = mix(Rgba{0.85f, 1.0f, 1.0f, 1}, Rgba{1.0f, 0.75f, 0.95f, 1}, t);
-      const float halo = clamp01(glow[i] * 1.6f);
-      Rgba c{kMagenta.r, kMagenta.g, kMagenta.b, halo * 0.75f};
-      // Lettering over its halo.
-      const float a = cov[i];
-      c.r = c.r * (1 - a) + face.r * a;
-      c.g = c.g * (1 - a) + face.g * a;
-      c.b = c.b * (1 - a) + face.b * a;
-      c.a = c.a + (1 - c.a) * a;
-      const float b = by[i];
-      c.r = c.r * (1 - b) + 0.85f * b;
-      c.g = c.g * (1 - b) + 0.95f * b;
-      c.b = c.b * (1 - b) + 1.0f * b;
-      c.a = c.a + (1 - c.a) * b * 0.9f;
-      img.at(x, y) = c;
+      Stack s;
+      const float d = roundedBoxDistance(x + 0.5f, y + 0.5f, plateX, plateY, plateHalfW, plateHalfH, plateRound);
+      const float inside = smooth(plateSoft, -plateSoft, d);
+      if (inside > 0) {
+        const float v = clamp01((y - plateY0) / (plateY1 - plateY0));
+        s.over(mix(plateTop, plateBottom, v), inside * plateAlpha);
+        // A thin magenta rim just inside the plate's edge.
+        const float rim = smooth(0.004f * height, 0.0f, std::fabs(d + plateSoft)) * 0.6f;
+        s.over(kMagenta, rim);
+      }
+      s.over(kMagenta, clamp01(glow[i] * 1.6f) * 0.75f);
+      const float fy = clamp01(static_cast<float>(y - t.y0) / std::max(1, th));
+      s.over(mix(Rgba{0.85f, 1.0f, 1.0f, 1}, Rgba{1.0f, 0.75f, 0.95f, 1}, fy), cov[i]);
+      s.over(Rgba{0.85f, 0.95f, 1.0f, 1}, by[i] * 0.9f);
+      img.at(x, y) = s.straight();
     }
   return img;
 }

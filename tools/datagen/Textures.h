@@ -21,7 +21,8 @@ Image makeGroupsAtlas(int size);     // shaft wall (u < 0.5), sign face and plat
 Image makeGlass(int size);           // tileable streaks with alpha for the glass tube
 Image makeRobotFloor(int size);      // tileable floor plates
 Image makeRobotWall(int size);       // tileable wall panels with light bars
-// Full-screen title card: the lettering with a glow, transparent elsewhere.
+// Title card of the finale, shown fitted inside the screen: the lettering with
+// a glow on a dark plate across the middle band, transparent elsewhere.
 Image makeTitleCard(const Font& font, int width, int height);
 
 }  // namespace lb_datagen
