@@ -14,9 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <set>
