@@ -147,7 +147,8 @@ TEST(JpegArithmetic, SequentialAndProgressivePicturesMatchTurboJpegBottomRowFirs
     options.progressive = progressive;
     options.quality = 95;
     const Bytes jpeg = lb_test::encodeJPEGWith(width, height, 3, rgb, options);
-    ASSERT_EQ(jpeg[findMarker(jpeg, progressive ? 0xca : 0xc9, 2) + 1], progressive ? 0xca : 0xc9);
+    const unsigned char frameMarker = progressive ? 0xca : 0xc9;  // SOF10 or SOF9: arithmetic coding
+    ASSERT_LT(findMarker(jpeg, frameMarker, 2), jpeg.size());
     DecodedImage image;
     std::string error;
     ASSERT_TRUE(lb_engine::decodeJPEG(jpeg.data(), jpeg.size(), &image, &error)) << error;
