@@ -2,7 +2,7 @@
 #   find_package(LatticeBloomEngine REQUIRED)
 #   target_link_libraries(app PRIVATE LatticeBloom::engine)
 # and get the headers, the static library and the engine's dependencies (SDL2,
-# GLEW, OpenGL, libpng, TurboJPEG). Everything goes into the component
+# GLEW, OpenGL, libpng, libjpeg-turbo). Everything goes into the component
 # "engine", so `cmake --install BUILD --component engine` installs the engine
 # alone, without the programs or the data set:
 #   PREFIX/include/lattice-bloom/*.h            included as "Matrix.h", as in this tree

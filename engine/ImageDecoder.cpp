@@ -3,11 +3,14 @@
 #include "Gl.h"
 
 #include <png.h>
-#include <turbojpeg.h>
 
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+
+// jpeglib.h needs FILE and size_t declared first.
+#include <jpeglib.h>
+#include <jerror.h>  // the JWRN_ warning codes
 
 namespace lb_engine {
 
@@ -133,55 +136,126 @@ int readInt16(const unsigned char* bytes) {
   return static_cast<int16_t>(static_cast<uint16_t>(bytes[0] | (bytes[1] << 8)));
 }
 
-}  // namespace
+// ---- JPEG ------------------------------------------------------------------
 
-// Huffman-coded JPEG spends at least one bit on every 8x8 block of its first
-// component (a DC code), so a file too short for that many blocks is damaged.
-// Refusing it up front keeps a few corrupt header bytes from costing a buffer of
-// hundreds of megabytes and a decode of an image that is not there.
-static bool jpegDataCanCover(int width, int height, size_t size, std::string* error) {
+// A frame header is checked against the file size before anything is allocated,
+// so that a few corrupt header bytes cannot cost a buffer of hundreds of
+// megabytes and a decode of an image that is not there. Huffman coding spends at
+// least one bit on every 8x8 block of the first component (its DC code), so a file
+// with fewer bits than blocks is damaged. Arithmetic coding adapts until a flat
+// block costs almost nothing (a flat 16384x16384 picture fits in about 200
+// bytes), so there no size proves a header wrong: pictures up to this many
+// blocks (4096x4096 pixels, 48 MiB of RGB) are read whatever the file size, and
+// larger ones need the Huffman bit per block.
+constexpr unsigned long long kArithmeticBlocksAlwaysRead = 512ULL * 512ULL;
+
+bool jpegDataCanCover(int width, int height, bool arithmetic, size_t size, std::string* error) {
   const unsigned long long blocks =
       static_cast<unsigned long long>((width + 7) / 8) * static_cast<unsigned long long>((height + 7) / 8);
-  if (blocks <= 8ULL * size) return true;
+  if (blocks <= 8ULL * size || (arithmetic && blocks <= kArithmeticBlocksAlwaysRead)) return true;
   *error = std::to_string(width) + "x" + std::to_string(height) + " image needs more data than the file can hold";
   return false;
 }
 
-bool decodeJPEG(const unsigned char* data, size_t size, DecodedImage* image, std::string* error) {
-  *image = DecodedImage();
-  if (size == 0) {
-    *error = "empty file";
+// libjpeg reports through this manager: errors jump back to runJpegDecode, and
+// each warning is judged on the spot (see jpegWarningIsHarmless).
+struct JpegDecodeState {
+  jpeg_error_mgr manager;  // first, so that libjpeg's pointer to it is one to the state
+  std::jmp_buf jump;
+  char message[JMSG_LENGTH_MAX] = {0};
+  bool damaged = false;     // the message is a refused warning rather than an error
+  bool endMissing = false;  // the data ran out before the end-of-image marker
+  const unsigned char* data = nullptr;
+  size_t size = 0;
+  DecodedImage* image = nullptr;
+  std::vector<JSAMPROW> rows;
+};
+
+// Warnings after which every sample of the picture is still the encoder's: bytes
+// that are not part of any segment (a webcam frame padding its restart intervals,
+// trailing bytes before the end marker), and header fields that this reader does
+// not use (JFIF version, Adobe transform code, ICC profile, unused scan fields).
+// Everything else means decoded data is missing or invented and refuses the file:
+// a data segment cut short, a bad Huffman or arithmetic code, lost restart
+// markers, a progression that refines coefficients never sent. The end of the
+// file arriving early is judged after the decode (jpegComplete).
+bool jpegWarningIsHarmless(int code) {
+  switch (code) {
+    case JWRN_EXTRANEOUS_DATA:
+    case JWRN_JFIF_MAJOR:
+    case JWRN_ADOBE_XFORM:
+    case JWRN_BOGUS_ICC:
+    case JWRN_NOT_SEQUENTIAL: return true;
+    default: return false;
+  }
+}
+
+[[noreturn]] void jpegErrorExit(j_common_ptr cinfo) {
+  auto* state = reinterpret_cast<JpegDecodeState*>(cinfo->err);
+  cinfo->err->format_message(cinfo, state->message);
+  std::longjmp(state->jump, 1);
+}
+
+// Level -1 is a warning; higher levels are trace messages, which are ignored.
+void jpegEmitMessage(j_common_ptr cinfo, int level) {
+  if (level != -1) return;
+  auto* state = reinterpret_cast<JpegDecodeState*>(cinfo->err);
+  const int code = cinfo->err->msg_code;
+  if (code == JWRN_JPEG_EOF) {
+    state->endMissing = true;
+  } else if (!jpegWarningIsHarmless(code)) {
+    state->damaged = true;
+    jpegErrorExit(cinfo);
+  }
+}
+
+// Whether a file that ended before its end-of-image marker still gave every
+// block its data: true for Huffman-coded files whose decoder never ran out of
+// bits (it warns if it does) and that hold either one scan with every component
+// or a progressive series that reached the DC scan of every component (later
+// scans only refine). An arithmetic decoder pads missing data silently, so such
+// files are never known complete. Valid between jpeg_start_decompress and the end.
+bool jpegComplete(const jpeg_decompress_struct& cinfo) {
+  if (cinfo.arith_code) return false;
+  if (!cinfo.progressive_mode) return cinfo.comps_in_scan == cinfo.num_components;
+  for (int c = 0; c < cinfo.num_components; ++c)
+    if (cinfo.coef_bits[c][0] < 0) return false;
+  return true;
+}
+
+// A libjpeg error or refused warning longjmps back here, so this frame holds no
+// object with a destructor and everything it fills lives in `state`.
+bool runJpegDecode(JpegDecodeState* state, jpeg_decompress_struct* cinfo, std::string* error) {
+  if (setjmp(state->jump)) {
+    *error = std::string(state->damaged ? "damaged JPEG: " : "not a readable JPEG: ") + state->message;
     return false;
   }
-  tjhandle handle = tjInitDecompress();
-  if (handle == nullptr) {
-    *error = std::string("TurboJPEG initialisation failed: ") + tjGetErrorStr2(nullptr);
+  jpeg_create_decompress(cinfo);
+  jpeg_mem_src(cinfo, state->data, static_cast<unsigned long>(state->size));
+  jpeg_read_header(cinfo, TRUE);
+  const int width = static_cast<int>(cinfo->image_width);
+  const int height = static_cast<int>(cinfo->image_height);
+  if (!dimensionsAcceptable(width, height, error) ||
+      !jpegDataCanCover(width, height, cinfo->arith_code != 0, state->size, error)) {
     return false;
   }
-  int width = 0, height = 0, subsampling = 0, colorspace = 0;
-  bool ok = true;
-  if (tjDecompressHeader3(handle, data, static_cast<unsigned long>(size), &width, &height, &subsampling,
-                          &colorspace) != 0) {
-    *error = std::string("not a readable JPEG: ") + tjGetErrorStr2(handle);
-    ok = false;
-  } else if (!dimensionsAcceptable(width, height, error)) {
-    ok = false;
-  } else if (!jpegDataCanCover(width, height, size, error)) {
-    ok = false;
-  } else {
-    image->pixels.resize(static_cast<size_t>(width) * height * 3);
-    // Any warning (truncated or corrupt entropy data) counts as failure too: the
-    // picture would be partly invented. Stopping at the first one saves decoding
-    // the rest of a large damaged image only to throw it away.
-    if (tjDecompress2(handle, data, static_cast<unsigned long>(size), image->pixels.data(), width, 0, height,
-                      TJPF_RGB, TJFLAG_BOTTOMUP | TJFLAG_STOPONWARNING) != 0) {
-      *error = std::string("corrupt JPEG data: ") + tjGetErrorStr2(handle);
-      ok = false;
-    }
+  // Default accurate integer DCT and smooth chroma upsampling, as TurboJPEG decodes.
+  cinfo->out_color_space = JCS_RGB;
+  jpeg_start_decompress(cinfo);
+  const bool completeWithoutEnd = jpegComplete(*cinfo);
+  DecodedImage* image = state->image;
+  const size_t rowBytes = static_cast<size_t>(width) * 3;
+  image->pixels.resize(rowBytes * height);
+  state->rows.resize(height);
+  // The file's top row goes to the end of the buffer: bottom row first.
+  for (int i = 0; i < height; ++i) state->rows[height - 1 - i] = image->pixels.data() + i * rowBytes;
+  while (cinfo->output_scanline < cinfo->output_height) {
+    jpeg_read_scanlines(cinfo, state->rows.data() + cinfo->output_scanline,
+                        cinfo->output_height - cinfo->output_scanline);
   }
-  tjDestroy(handle);
-  if (!ok) {
-    *image = DecodedImage();
+  jpeg_finish_decompress(cinfo);
+  if (state->endMissing && !completeWithoutEnd) {
+    *error = "damaged JPEG: the file ends before all of the picture's data";
     return false;
   }
   image->width = width;
@@ -189,6 +263,29 @@ bool decodeJPEG(const unsigned char* data, size_t size, DecodedImage* image, std
   image->channels = 3;
   image->format = GL_RGB;
   return true;
+}
+
+}  // namespace
+
+bool decodeJPEG(const unsigned char* data, size_t size, DecodedImage* image, std::string* error) {
+  *image = DecodedImage();
+  if (size == 0) {
+    *error = "empty file";
+    return false;
+  }
+  JpegDecodeState state;
+  jpeg_std_error(&state.manager);
+  state.manager.error_exit = jpegErrorExit;
+  state.manager.emit_message = jpegEmitMessage;
+  state.data = data;
+  state.size = size;
+  state.image = image;
+  jpeg_decompress_struct cinfo;
+  cinfo.err = &state.manager;
+  const bool ok = runJpegDecode(&state, &cinfo, error);
+  jpeg_destroy_decompress(&cinfo);
+  if (!ok) *image = DecodedImage();
+  return ok;
 }
 
 bool decodePNG(const unsigned char* data, size_t size, DecodedImage* image, std::string* error) {

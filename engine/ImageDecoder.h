@@ -25,7 +25,10 @@ struct DecodedImage {
 };
 
 // Each returns true with `image` filled, or false with `error` saying what is
-// wrong (and `image` left empty).
+// wrong (and `image` left empty). A JPEG is kept despite libjpeg warnings that
+// leave every block with its data (stray bytes before a marker, header fields
+// this reader does not use) and refused on those that mean missing or invented
+// data; ImageDecoder.cpp lists which.
 bool decodeJPEG(const unsigned char* data, size_t size, DecodedImage* image, std::string* error);
 bool decodePNG(const unsigned char* data, size_t size, DecodedImage* image, std::string* error);
 bool decodeTGA(const unsigned char* data, size_t size, DecodedImage* image, std::string* error);

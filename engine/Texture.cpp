@@ -43,6 +43,16 @@ void upload(unsigned int name, const DecodedImage& image) {
                image.pixels.data());
 }
 
+// The body of every loader: decode, keep the size, upload. A file that does not
+// decode uploads nothing and leaves the size as it was.
+void load(const char* path, unsigned int name, Decoder decoder, int* width, int* height) {
+  DecodedImage image;
+  if (!decodeFile(path, decoder, &image)) return;
+  *width = image.width;
+  *height = image.height;
+  upload(name, image);
+}
+
 }  // namespace
 
 Texture::Texture(const char* path, ImgType type) : texture(0), width(0), height(0) {
@@ -55,28 +65,10 @@ Texture::Texture(const char* path, ImgType type) : texture(0), width(0), height(
   }
 }
 
-void Texture::loadJPEG(const char* path, unsigned int name) {
-  DecodedImage image;
-  if (!decodeFile(path, decodeJPEG, &image)) return;
-  width = image.width;
-  height = image.height;
-  upload(name, image);
-}
+void Texture::loadJPEG(const char* path, unsigned int name) { load(path, name, decodeJPEG, &width, &height); }
 
-void Texture::loadPNG(const char* path, unsigned int name) {
-  DecodedImage image;
-  if (!decodeFile(path, decodePNG, &image)) return;
-  width = image.width;
-  height = image.height;
-  upload(name, image);
-}
+void Texture::loadPNG(const char* path, unsigned int name) { load(path, name, decodePNG, &width, &height); }
 
-void Texture::loadTGA(const char* path, unsigned int name) {
-  DecodedImage image;
-  if (!decodeFile(path, decodeTGA, &image)) return;
-  width = image.width;
-  height = image.height;
-  upload(name, image);
-}
+void Texture::loadTGA(const char* path, unsigned int name) { load(path, name, decodeTGA, &width, &height); }
 
 }  // namespace lb_engine

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer harnesses (clang, ASan + UBSan) and runs each for a given
-# time on its committed corpus. Any finding fails the run; the crashing input is
+# time on its committed corpus, then once over its regression inputs and the
+# real-world files of its format. Any finding fails the run; the crashing input is
 # left in fuzz/findings/ to be committed as a regression case once fixed.
 # Usage: scripts/fuzz.sh [SECONDS_PER_HARNESS] [HARNESS...]
 set -euo pipefail
@@ -17,6 +18,10 @@ if [ ${#harnesses[@]} -eq 0 ]; then
   harnesses=($(cd "$build/fuzz" && ls fuzz_* | grep -v '\.' ))
 fi
 mkdir -p "$root/fuzz/findings"
+# Public test files from other projects (PngSuite, JPEG and TGA samples, OBJ
+# models), one folder per format: beside the clone in CI, else $LB_REALWORLD_DIR.
+realworld="$root/../shared/realworld"
+[ -d "$realworld" ] || realworld=${LB_REALWORLD_DIR:-}
 status=0
 for h in "${harnesses[@]}"; do
   name=${h#fuzz_}
@@ -40,6 +45,15 @@ for h in "${harnesses[@]}"; do
     [ -e "$f" ] || continue
     "$build/fuzz/$h" "${extra[@]}" "$f" >/dev/null 2>&1 || { echo "fuzz: regression $f fails again"; status=1; }
   done
+  # Every real-world file of the format, run once under the sanitizers.
+  if [ -n "$realworld" ] && [ -d "$realworld/$name" ]; then
+    files=("$realworld/$name"/*)
+    if "$build/fuzz/$h" "${extra[@]}" -rss_limit_mb=2048 -timeout=10 "${files[@]}" >"$work.log" 2>&1; then
+      echo "fuzz: $h read ${#files[@]} real-world files, no report"
+    else
+      echo "fuzz: $h fails on a real-world file:"; tail -40 "$work.log"; status=1
+    fi
+  fi
   rm -rf "$work" "$work.log"
 done
 exit $status

@@ -6,7 +6,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config git
-  libsdl2-dev libsdl2-mixer-dev libglew-dev libpng-dev libturbojpeg0-dev
+  libsdl2-dev libsdl2-mixer-dev libglew-dev libpng-dev libturbojpeg0-dev libjpeg-dev
   libfreetype-dev fonts-dejavu-core libmp3lame-dev
   libgtest-dev libgmock-dev libglm-dev libcli11-dev graphviz
   xvfb xauth xdotool libgl1-mesa-dri

@@ -1,14 +1,19 @@
 #pragma once
-// Writers of small test images: PNG through libpng, JPEG through TurboJPEG, TGA by
-// hand. Pixel input is always top row first, as picture files and viewers order it.
+// Writers of small test images: PNG through libpng, JPEG through TurboJPEG (or
+// libjpeg where TurboJPEG has no switch for it), TGA by hand. Pixel input is
+// always top row first, as picture files and viewers order it.
 
 #include <png.h>
 #include <turbojpeg.h>
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
+
+#include <jpeglib.h>
 
 namespace lb_test {
 
@@ -73,6 +78,45 @@ inline std::vector<unsigned char> encodeJPEG(int width, int height, const std::v
   std::vector<unsigned char> out(buffer, buffer + size);
   tjFree(buffer);
   tjDestroy(handle);
+  return out;
+}
+
+struct JpegOptions {
+  bool arithmetic = false;   // arithmetic instead of Huffman entropy coding
+  bool progressive = false;  // libjpeg's standard progressive scan series
+  int restartInterval = 0;   // MCUs between restart markers, 0 for none
+  int quality = 90;
+};
+
+// RGB or grey (`components` 3 or 1) pixels through libjpeg, 4:2:0 chroma for RGB.
+inline std::vector<unsigned char> encodeJPEGWith(int width, int height, int components,
+                                                 const std::vector<unsigned char>& pixels,
+                                                 const JpegOptions& options) {
+  jpeg_compress_struct cinfo;
+  jpeg_error_mgr errors;
+  cinfo.err = jpeg_std_error(&errors);
+  jpeg_create_compress(&cinfo);
+  unsigned char* buffer = nullptr;
+  unsigned long size = 0;
+  jpeg_mem_dest(&cinfo, &buffer, &size);
+  cinfo.image_width = width;
+  cinfo.image_height = height;
+  cinfo.input_components = components;
+  cinfo.in_color_space = components == 3 ? JCS_RGB : JCS_GRAYSCALE;
+  jpeg_set_defaults(&cinfo);
+  jpeg_set_quality(&cinfo, options.quality, TRUE);
+  cinfo.arith_code = options.arithmetic ? TRUE : FALSE;
+  cinfo.restart_interval = options.restartInterval;
+  if (options.progressive) jpeg_simple_progression(&cinfo);
+  jpeg_start_compress(&cinfo, TRUE);
+  while (cinfo.next_scanline < cinfo.image_height) {
+    JSAMPROW row = const_cast<unsigned char*>(pixels.data()) + static_cast<size_t>(cinfo.next_scanline) * width * components;
+    jpeg_write_scanlines(&cinfo, &row, 1);
+  }
+  jpeg_finish_compress(&cinfo);
+  jpeg_destroy_compress(&cinfo);
+  std::vector<unsigned char> out(buffer, buffer + size);
+  std::free(buffer);
   return out;
 }
 

@@ -5,11 +5,11 @@
 #include "GlContext.h"
 #include "Gl.h"
 #include "Particle.h"
+#include "res_Support.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <array>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -19,19 +19,12 @@ using lb_engine::Particle;
 
 namespace {
 
-// The drand48 state, read and put back without drawing a value (seed48 returns
-// the previous state and the multiplier stays the default one).
-std::array<unsigned short, 3> randState() {
-  unsigned short probe[3] = {0, 0, 0};
-  const unsigned short* old = seed48(probe);
-  std::array<unsigned short, 3> s = {old[0], old[1], old[2]};
-  seed48(s.data());
-  return s;
-}
-void setRandState(std::array<unsigned short, 3> s) { seed48(s.data()); }
+using lb_test::RandState;
+using lb_test::randState;
+using lb_test::setRandState;
 
 // How many drand48 values lie between two states (up to `limit`), or -1.
-int drawsBetween(std::array<unsigned short, 3> from, std::array<unsigned short, 3> to, int limit) {
+int drawsBetween(RandState from, RandState to, int limit) {
   const auto saved = randState();
   setRandState(from);
   int n = 0;

@@ -14,6 +14,7 @@
 #include "RenderOptions.h"
 #include "VideoEncoder.h"
 #include "res_FrameCompare.h"
+#include "res_Support.h"
 #include "res_TempDir.h"
 
 #include <sys/stat.h>
@@ -85,12 +86,6 @@ std::vector<ReferenceFrame> referenceFrames() {
 std::string referencePath(const ReferenceFrame& frame) {
   return std::string(LB_SOURCE_DIR) + "/tests/reference/" + frame.file;
 }
-
-bool dataPresent() { return access("data/config.txt", R_OK) == 0; }
-
-#define REQUIRE_DATA()                                                                    \
-  if (!dataPresent()) GTEST_SKIP() << "no data/config.txt in the working directory; " \
-                                      "build the data set first"
 
 }  // namespace
 

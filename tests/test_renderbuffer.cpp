@@ -6,11 +6,9 @@
 #include "Gl.h"
 #include "RenderBuffer.h"
 #include "ShaderProgram.h"
-
-#include <unistd.h>
+#include "res_TempDir.h"
 
 #include <cstdio>
-#include <fstream>
 #include <string>
 
 using lb_engine::RenderBuffer;
@@ -47,9 +45,8 @@ void main() { frag = vec4(texture(color0, uv).rgb, 1.0) * step(0.0, texture(dept
 )";
 
 std::string writeSource(const std::string& name, const char* text) {
-  const std::string path = "test_renderbuffer_" + std::to_string(getpid()) + "_" + name;
-  std::ofstream(path) << text;
-  return path;
+  static lb_test::ResTempDir dir;  // removed with its files when the process ends
+  return dir.write(name, text);
 }
 
 ShaderProgram* makeProgram(const char* fragment) {

@@ -12,15 +12,13 @@
 #include "RobotCave.h"
 #include "RobotIntro.h"
 #include "RobotRunning.h"
-#include "res_TempDir.h"
+#include "res_Support.h"
 
 #include <gtest/gtest.h>
 
 #include <glm/glm.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 #include <glm/gtc/type_ptr.hpp>
-
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
@@ -39,25 +37,19 @@ const int kFrameHeight = 180;
 
 // ------------------------------------------------------------------ helpers
 
-bool dataPresent() { return access("data/config.txt", R_OK) == 0; }
-
-#define REQUIRE_DATA()                                                                       \
-  if (!dataPresent()) GTEST_SKIP() << "no data/config.txt in the working directory; build " \
-                                      "the data set first"
-
 // Values of the never-seeded drand48 sequence, from an independent generator
-// started at the POSIX default state.
+// started where this process's generator started.
 std::vector<double> referenceSequence(int count) {
-  unsigned short state[3] = {0x330E, 0xABCD, 0x1234};
+  lb_test::RandState state = lb_test::kProcessStartRandState;
   std::vector<double> values(count);
-  for (double& v : values) v = erand48(state);
+  for (double& v : values) v = erand48(state.data());
   return values;
 }
 
-// The show as the entry point builds it, once per process, with the generator
-// put back to its default state first so that earlier tests in the same
-// process do not shift the sequence. `nextDraw` is the drand48 value that
-// followed init().
+// The show as the entry point builds it, once per process, from the generator
+// state the process started with (the show never seeds it), put back first so
+// that earlier tests in the same process do not shift the sequence. `nextDraw`
+// is the drand48 value that followed init().
 struct Show {
   MyDemo* demo = nullptr;
   double nextDraw = 0;
@@ -66,8 +58,7 @@ struct Show {
 Show& show() {
   static Show s;
   if (s.demo == nullptr) {
-    unsigned short defaultState[3] = {0x330E, 0xABCD, 0x1234};
-    seed48(defaultState);
+    lb_test::setRandState(lb_test::kProcessStartRandState);
     s.demo = new MyDemo(kFrameWidth, kFrameHeight);
     s.demo->init();
     s.nextDraw = drand48();

@@ -15,10 +15,12 @@
 #include "MyDemo.h"
 #include "PngWriter.h"
 #include "RenderOptions.h"
+#include "res_Support.h"
 
 #include <glm/glm.hpp>
 #include <glm/gtc/matrix_transform.hpp>
 #include <png.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <array>
@@ -30,27 +32,17 @@
 
 namespace {
 
-// The state of the process-wide drand48 generator, read without drawing a value
-// (seed48 hands back the previous state, which is then put back). The show
-// never seeds the generator; POSIX names 0x1234ABCD330E as its default state,
-// but glibc starts an unseeded generator from 0 instead, so the reference
-// sequence starts from whatever this process actually starts with.
-std::array<unsigned short, 3> currentState() {
-  unsigned short probe[3] = {0, 0, 0};
-  const unsigned short* previous = seed48(probe);
-  std::array<unsigned short, 3> state = {previous[0], previous[1], previous[2]};
-  seed48(state.data());
-  return state;
-}
-
-// Captured before anything in the test draws.
-std::array<unsigned short, 3> gStartState;
-void captureStartState() { gStartState = currentState(); }
+// The show never seeds the generator; POSIX names 0x1234ABCD330E as its default
+// state, but glibc starts an unseeded generator from 0 instead, so the reference
+// sequence starts from the state the test finds. Captured before anything in the
+// test draws.
+lb_test::RandState gStartState;
+void captureStartState() { gStartState = lb_test::randState(); }
 
 // The n-th value (0-based) of the sequence from the captured start, computed
 // with an independent generator (erand48 keeps its state in the caller's array).
 double referenceDraw(int n) {
-  std::array<unsigned short, 3> state = gStartState;
+  lb_test::RandState state = gStartState;
   double value = 0;
   for (int i = 0; i <= n; ++i) value = erand48(state.data());
   return value;
@@ -59,20 +51,14 @@ double referenceDraw(int n) {
 // How many values of the sequence lie between the captured start and the
 // current state, if at most `limit`; -1 otherwise. Draws nothing.
 int drawsSoFar(int limit) {
-  const std::array<unsigned short, 3> now = currentState();
-  std::array<unsigned short, 3> state = gStartState;
+  const lb_test::RandState now = lb_test::randState();
+  lb_test::RandState state = gStartState;
   for (int i = 0; i <= limit; ++i) {
     if (state == now) return i;
     erand48(state.data());
   }
   return -1;
 }
-
-bool dataPresent() { return access("data/config.txt", R_OK) == 0; }
-
-#define REQUIRE_DATA()                                                                    \
-  if (!dataPresent()) GTEST_SKIP() << "no data/config.txt in the working directory; " \
-                                      "build the data set first"
 
 // Share of pixels brighter than near-black in any channel.
 double litShare(const lb_render::Image& image) {
@@ -101,8 +87,8 @@ TEST_F(FirstScenes, EachConstructorDrawsItsShareOfTheSequence) {
   // Constructed in timeline order, so the counts add up as in the show.
   captureStartState();
   // Never seeded: the POSIX default state, or glibc's all-zero one.
-  const std::array<unsigned short, 3> posixDefault = {0x330E, 0xABCD, 0x1234};
-  const std::array<unsigned short, 3> glibcUnseeded = {0, 0, 0};
+  const lb_test::RandState posixDefault = {0x330E, 0xABCD, 0x1234};
+  const lb_test::RandState glibcUnseeded = {0, 0, 0};
   EXPECT_TRUE(gStartState == posixDefault || gStartState == glibcUnseeded) << "the generator was seeded";
   lb_engine::Config config("data/config.txt");
   ASSERT_EQ(drawsSoFar(0), 0) << "loading the catalogue drew values";
@@ -386,17 +372,15 @@ TEST(RenderOutputPaths, PatternFolderAndSingleFile) {
   EXPECT_FALSE(lb_render::outputPaths("/abs/one.png", 2, "/tmp/x", &paths, &error));
   EXPECT_NE(error.find("%d"), std::string::npos);
 
-  char folderTemplate[] = "/tmp/lb_render_testXXXXXX";
-  ASSERT_NE(mkdtemp(folderTemplate), nullptr);
-  const std::string folder = folderTemplate;
+  lb_test::ResTempDir dir;
+  const std::string folder = dir.path("out");
+  ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
   ASSERT_TRUE(lb_render::outputPaths(folder, 2, "/", &paths, &error)) << error;
   EXPECT_EQ(paths, (std::vector<std::string>{folder + "/frame-0000.png", folder + "/frame-0001.png"}));
   // A path ending in '/' is a folder, made if absent.
   ASSERT_TRUE(lb_render::outputPaths(folder + "/new/", 1, "/", &paths, &error)) << error;
   EXPECT_EQ(paths, (std::vector<std::string>{folder + "/new/frame-0000.png"}));
   EXPECT_EQ(access((folder + "/new").c_str(), W_OK), 0);
-  rmdir((folder + "/new").c_str());
-  rmdir(folder.c_str());
 }
 
 TEST(RenderPng, WrittenFileDecodesToTheSamePixelsTopRowFirst) {
@@ -409,7 +393,8 @@ TEST(RenderPng, WrittenFileDecodesToTheSamePixelsTopRowFirst) {
       image.rgb.push_back(static_cast<unsigned char>(100 * y));
       image.rgb.push_back(static_cast<unsigned char>(7));
     }
-  const std::string path = "/tmp/lb_render_png_" + std::to_string(getpid()) + ".png";
+  lb_test::ResTempDir dir;
+  const std::string path = dir.path("written.png");
   std::string error;
   ASSERT_TRUE(lb_render::writePng(path, image, &error)) << error;
 
@@ -420,7 +405,6 @@ TEST(RenderPng, WrittenFileDecodesToTheSamePixelsTopRowFirst) {
   decoded.format = PNG_FORMAT_RGB;
   std::vector<unsigned char> pixels(PNG_IMAGE_SIZE(decoded));
   ASSERT_TRUE(png_image_finish_read(&decoded, nullptr, pixels.data(), 0, nullptr));
-  std::remove(path.c_str());
   EXPECT_EQ(decoded.width, 5u);
   EXPECT_EQ(decoded.height, 3u);
   EXPECT_EQ(pixels, image.rgb);

@@ -10,12 +10,10 @@
 #include "Path.h"
 #include "ShaderProgram.h"
 #include "Sinkhole.h"
+#include "res_Support.h"
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <set>
@@ -23,22 +21,14 @@
 
 namespace {
 
-std::array<unsigned short, 3> randState() {
-  unsigned short probe[3] = {0, 0, 0};
-  const unsigned short* old = seed48(probe);  // returns the previous state
-  std::array<unsigned short, 3> s = {old[0], old[1], old[2]};
-  seed48(s.data());
-  return s;
-}
-void setRandState(std::array<unsigned short, 3> s) { seed48(s.data()); }
+using lb_test::randState;
+using lb_test::setRandState;
 
 // Control point 0 (the end near the hole's centre) of each arm, z-up.
 const double kArmEnds[4][3] = {{-0.10901901, 0.3795682, 1.4834993},
                                {0.30750436, 0.3225385, 1.5506454},
                                {-0.109033525, -0.29807135, 1.91494},
                                {-0.30071175, 0.1580326, 1.4463558}};
-
-bool dataPresent() { return access("data/config.txt", R_OK) == 0; }
 
 // The number of different colours in a frame: a blank frame has one.
 size_t colourCount(const std::vector<unsigned char>& px) {
@@ -124,7 +114,7 @@ class SinkholeScene : public lb_test::GlTest {
  protected:
   void SetUp() override {
     lb_test::GlTest::SetUp();
-    ASSERT_TRUE(dataPresent()) << "no data/config.txt under the working directory; build the data set first";
+    ASSERT_TRUE(lb_test::dataPresent()) << "no data/config.txt under the working directory; build the data set first";
   }
 };
 
