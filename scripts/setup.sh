@@ -8,9 +8,9 @@ packages=(
   build-essential cmake pkg-config git
   libsdl2-dev libsdl2-mixer-dev libglew-dev libpng-dev libturbojpeg0-dev
   libfreetype-dev fonts-dejavu-core libmp3lame-dev
-  libgtest-dev libgmock-dev libglm-dev
+  libgtest-dev libgmock-dev libglm-dev libcli11-dev
   xvfb xauth xdotool libgl1-mesa-dri
-  ffmpeg
+  ffmpeg gnuplot-nox
   clang libclang-rt-14-dev
   libbenchmark-dev libtinyobjloader-dev libassimp-dev
 )
