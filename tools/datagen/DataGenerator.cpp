@@ -1,5 +1,6 @@
 #include "DataGenerator.h"
 
+#include "DataSetContract.h"
 #include "Geometry.h"
 #include "Robot.h"
 #include "Textures.h"
@@ -74,6 +75,20 @@ bool readFile(const std::string& path, std::string* bytes, std::string* error) {
   s << in.rdbuf();
   *bytes = s.str();
   return true;
+}
+
+// The contract's files by their names inside data/ ("gloom.frag", "cube.obj").
+std::vector<std::string> dataFileNames() {
+  const std::string prefix = "data/";
+  std::vector<std::string> names;
+  for (const std::string& path : lb_dataset::requiredFiles())
+    if (path.compare(0, prefix.size(), prefix) == 0) names.push_back(path.substr(prefix.size()));
+  return names;
+}
+
+bool isShaderSource(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  return dot != std::string::npos && (name.substr(dot) == ".frag" || name.substr(dot) == ".vert");
 }
 
 }  // namespace
@@ -200,34 +215,6 @@ bool readLines(const std::string& path, std::vector<std::string>* lines, std::st
   return true;
 }
 
-std::string catalogueText() {
-  return "Shader gloom data/gloom.frag data/mesh.vert\n"
-         "Shader postgloom data/postgloom.frag data/quad.vert\n"
-         "Shader default data/default.frag data/mesh.vert\n"
-         "Shader dof data/dof.frag data/quad.vert\n"
-         "Shader postprocessing data/postprocessing.frag data/quad.vert\n"
-         "Shader glass data/glass.frag data/mesh.vert\n"
-         "Shader hemisphere data/hemisphere.frag data/hemisphere.vert\n"
-         "Shader layer data/layer.frag data/quad.vert\n"
-         "Texture background data/background.png\n"
-         "Texture cube data/cube.png\n"
-         "Texture circuit data/circuit.jpg\n"
-         "Texture sinkhole data/sinkhole.jpg\n"
-         "Texture groups data/groups.jpg\n"
-         "Texture glasstube data/glasstube.png\n"
-         "Texture robotfloor data/robotfloor.jpg\n"
-         "Texture robottunel data/robottunel.jpg\n"
-         "Texture title data/title.png\n"
-         "Mesh creators data/creators.obj\n"
-         "Mesh cube data/cube.obj\n"
-         "Mesh groups data/groups.obj\n"
-         "Mesh glasstube data/glasstube.obj\n"
-         "Mesh robotfloor data/robotfloor.obj\n"
-         "Mesh robottunel data/robottunel.obj\n"
-         "Mesh cubel data/cubel.obj\n"
-         "File robothier data/robot.hier\n";
-}
-
 bool generateDataSet(const std::string& contentDir, const std::string& outDir, const std::string& fontPath,
                      std::string* error) {
   namespace fs = std::filesystem;
@@ -244,11 +231,9 @@ bool generateDataSet(const std::string& contentDir, const std::string& outDir, c
     return false;
   }
 
-  // Shaders: copied unchanged.
-  const char* shaders[] = {"mesh.vert",      "hemisphere.vert", "quad.vert",          "gloom.frag",
-                           "postgloom.frag", "default.frag",    "dof.frag",           "postprocessing.frag",
-                           "glass.frag",     "hemisphere.frag", "layer.frag"};
-  for (const char* name : shaders) {
+  // Shaders: every source the catalogue names, copied unchanged.
+  for (const std::string& name : dataFileNames()) {
+    if (!isShaderSource(name)) continue;
     std::string text;
     if (!readFile(contentDir + "/shaders/" + name, &text, error)) return false;
     if (!writeFile(out + name, text, error)) return false;
@@ -315,8 +300,16 @@ bool generateDataSet(const std::string& contentDir, const std::string& outDir, c
   if (!writePng(makeGlass(256), true, out + "glasstube.png", error)) return false;
   if (!writePng(makeTitleCard(font, 1280, 720), true, out + "title.png", error)) return false;
 
+  // Every file the scenes need must now be there: a name that the contract
+  // and the writers above spell differently is caught here, not in the show.
+  for (const std::string& name : dataFileNames())
+    if (!fs::exists(out + name)) {
+      *error = out + name + ": not written, but the data set's contract requires it";
+      return false;
+    }
+
   // The catalogue last: its time stamp marks a complete data set.
-  return writeFile(out + "config.txt", catalogueText(), error);
+  return writeFile(out + "config.txt", lb_dataset::catalogueText(), error);
 }
 
 }  // namespace lb_datagen
