@@ -68,8 +68,8 @@ void declareCommands(CLI::App* app, BenchOptions* o, std::function<int()>* run) 
   };
   CLI::App* obj = on("obj", "OBJ reading throughput and peak memory of every loader, each in a child process",
                      [o] { return runObj(o->reps > 0 ? o->reps : 3, o->files); });
-  obj->add_option("--reps", o->reps, "repetitions per loader and file (best kept; default 3)");
-  obj->add_option("files", o->files, "OBJ files")->required();
+  obj->add_option("--reps", o->reps, "repetitions per loader and file (best kept; default 3)")->type_name("N")->check(CLI::Range(1, 1000000));
+  obj->add_option("files", o->files, "OBJ files")->required()->type_name("FILE");
   CLI::App* one = on("obj-one", "one loader on one file (the child process of obj)",
                      [o] { return runObjOne(o->loader, o->path, o->reps); });
   one->add_option("loader", o->loader)->required();
@@ -81,8 +81,8 @@ void declareCommands(CLI::App* app, BenchOptions* o, std::function<int()>* run) 
   make->add_option("megabytes", o->megabytes)->required();
   CLI::App* images = on("images", "PNG and JPEG decoding, the engine's against bare libpng and TurboJPEG",
                         [o] { return runImages(o->reps > 0 ? o->reps : 10, o->files); });
-  images->add_option("--reps", o->reps, "repetitions per file (best kept; default 10)");
-  images->add_option("files", o->files, "image files")->required();
+  images->add_option("--reps", o->reps, "repetitions per file (best kept; default 10)")->type_name("N")->check(CLI::Range(1, 1000000));
+  images->add_option("files", o->files, "image files")->required()->type_name("FILE");
   auto sized = [o](const std::function<int()>& body) {
     return [o, body] {
       if (parseSize(o->size, &o->frames.width, &o->frames.height)) return withDataSet(body);
@@ -91,15 +91,15 @@ void declareCommands(CLI::App* app, BenchOptions* o, std::function<int()>* run) 
     };
   };
   CLI::App* frames = on("frames", "frame time of every scene", sized([o] { return runFrames(o->frames); }));
-  frames->add_option("--size", o->size, "frame size in pixels (default 1280x720)");
-  frames->add_option("--frames", o->frames.count, "frames timed per scene (default 60)");
-  frames->add_option("--scene", o->frames.only, "that scene alone (for profiling)");
+  frames->add_option("--size", o->size, "frame size in pixels (default 1280x720)")->type_name("WxH");
+  frames->add_option("--frames", o->frames.count, "frames timed per scene (default 60)")->type_name("N")->check(CLI::Range(1, 1000000));
+  frames->add_option("--scene", o->frames.only, "that scene alone (for profiling)")->type_name("NAME");
   on("startup", "wall time from main to the first frame", [] { return withDataSet(runStartup); });
   on("startup-split", "loading time by kind of asset", [] { return withDataSet(runStartupSplit); });
   CLI::App* post = on("post", "time of one full-screen pass of each post-processing program",
                       sized([o] { return runPost(o->passes, o->frames.width, o->frames.height); }));
-  post->add_option("--passes", o->passes, "passes timed per program (default 40)");
-  post->add_option("--size", o->size, "frame size in pixels (default 1280x720)");
+  post->add_option("--passes", o->passes, "passes timed per program (default 40)")->type_name("N")->check(CLI::Range(1, 1000000));
+  post->add_option("--size", o->size, "frame size in pixels (default 1280x720)")->type_name("WxH");
 }
 
 }  // namespace

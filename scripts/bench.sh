@@ -18,7 +18,7 @@ else
   LB_BUILD_DIR=$build bash "$root/scripts/build.sh" >/dev/null
 fi
 command -v gnuplot >/dev/null || { echo "bench: gnuplot is missing for the plot: run scripts/setup.sh" >&2; exit 1; }
-bench="$build/bench/lb_bench"
+bench="$build/lb_bench"
 buildType=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt")
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
