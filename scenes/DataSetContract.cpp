@@ -1,23 +1,11 @@
 #include "DataSetContract.h"
 
-#include <cstdio>
 #include <fstream>
 #include <set>
 
 namespace lb_dataset {
 
 const char* const kMusicPath = "data/music.mp3";
-
-namespace {
-
-bool fileExists(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
-  if (f == nullptr) return false;
-  std::fclose(f);
-  return true;
-}
-
-}  // namespace
 
 const std::vector<Entry>& contract() {
   using K = Kind;
@@ -113,7 +101,7 @@ std::vector<std::string> missingCatalogueEntries(const std::string& configPath) 
 std::vector<std::string> missingFixedFiles() {
   std::vector<std::string> missing;
   for (const Entry& e : contract())
-    if (e.kind == Kind::kFixed && !fileExists(e.file)) missing.push_back(e.file);
+    if (e.kind == Kind::kFixed && !std::ifstream(e.file).is_open()) missing.push_back(e.file);
   return missing;
 }
 

@@ -15,18 +15,25 @@ namespace lb_datagen {
 
 namespace {
 
+// Letters whose faces show the picture from (u0, v0) to (u1, v1) and whose
+// sides show the single texel (uRim, vRim).
+SolidTextStyle pictureArea(double u0, double u1, double v0, double v1, double uRim, double vRim) {
+  SolidTextStyle s;
+  s.u0 = u0;
+  s.u1 = u1;
+  s.v0 = v0;
+  s.v1 = v1;
+  s.uRim = uRim;
+  s.vRim = vRim;
+  return s;
+}
+
 // Title letters use the upper three quarters of the "background" picture for
 // their faces and its dark lower quarter for their sides.
 SolidTextStyle letterStyle(double scale, double depth) {
-  SolidTextStyle s;
+  SolidTextStyle s = pictureArea(0.02, 0.98, 0.27, 0.99, 0.5, 0.1);
   s.scale = scale;
   s.depth = depth;
-  s.u0 = 0.02;
-  s.u1 = 0.98;
-  s.v0 = 0.27;
-  s.v1 = 0.99;
-  s.uRim = 0.5;
-  s.vRim = 0.1;
   return s;
 }
 
@@ -125,13 +132,7 @@ MeshBuilder makeGroupsMesh(const Font& font, const std::vector<std::string>& nam
   // Text frame for plates seen from above by the falling camera: screen right
   // is world +z and screen up world +x, so letters read along +z, their up is
   // +x and they face +y.
-  SolidTextStyle style;
-  style.u0 = 0.52;
-  style.u1 = 0.98;
-  style.v0 = 0.52;
-  style.v1 = 0.98;
-  style.uRim = 0.75;
-  style.vRim = 0.25;
+  SolidTextStyle style = pictureArea(0.52, 0.98, 0.52, 0.98, 0.75, 0.25);
   // The letters stand on their plates (their back face lies on the plate's top)
   // and the eye stays above every plate, so the back face is never seen.
   style.back = false;
