@@ -216,59 +216,55 @@ bool readLines(const std::string& path, std::vector<std::string>* lines, std::st
   return true;
 }
 
-bool generateDataSet(const std::string& contentDir, const std::string& outDir, const std::string& fontPath,
-                     std::string* error) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::create_directories(outDir, ec);
-  if (ec) {
-    *error = outDir + ": cannot create the folder: " + ec.message();
-    return false;
-  }
-  const std::string out = outDir + "/";
-  const Font font(fontPath);
-  if (!font.ok()) {
-    *error = font.error();
-    return false;
-  }
+namespace {
 
-  // Shaders: every source the catalogue names, copied unchanged.
+bool makeFolder(const std::string& dir, std::string* error) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (ec) *error = dir + ": cannot create the folder: " + ec.message();
+  return !ec;
+}
+
+// Every shader source the catalogue names, copied unchanged from content/shaders/.
+bool copyShaders(const std::string& contentDir, const std::string& out, std::string* error) {
   for (const std::string& name : dataFileNames()) {
     if (!isShaderSource(name)) continue;
     std::string text;
-    if (!readFile(contentDir + "/shaders/" + name, &text, error)) return false;
-    if (!writeFile(out + name, text, error)) return false;
+    if (!readFile(contentDir + "/shaders/" + name, &text, error) || !writeFile(out + name, text, error)) return false;
   }
+  return true;
+}
 
-  // Robot.
-  {
-    std::string text;
-    const std::string src = contentDir + "/robot/robot.parts";
-    if (!readFile(src, &text, error)) return false;
-    std::vector<RobotPart> parts;
-    if (!parseRobotParts(text, src, &parts, error)) return false;
-    if (!writeFile(out + "robot.hier", robotHierarchy(parts), error)) return false;
-  }
+// The robot's parts list, baked into the hierarchy file the scenes read.
+bool writeRobot(const std::string& contentDir, const std::string& out, std::string* error) {
+  std::string text;
+  const std::string src = contentDir + "/robot/robot.parts";
+  if (!readFile(src, &text, error)) return false;
+  std::vector<RobotPart> parts;
+  return parseRobotParts(text, src, &parts, error) && writeFile(out + "robot.hier", robotHierarchy(parts), error);
+}
 
-  // Text.
-  std::vector<std::string> creditLines, names;
-  if (!readLines(contentDir + "/text/credits.txt", &creditLines, error)) return false;
-  if (!readLines(contentDir + "/text/greetings.txt", &names, error)) return false;
-  std::vector<Credit> credits;
+// The three credit blocks ("role|handle" lines) and the greeted names.
+bool readTexts(const std::string& contentDir, std::vector<Credit>* credits, std::vector<std::string>* names,
+               std::string* error) {
+  const std::string creditsPath = contentDir + "/text/credits.txt";
+  std::vector<std::string> creditLines;
+  if (!readLines(creditsPath, &creditLines, error)) return false;
+  if (!readLines(contentDir + "/text/greetings.txt", names, error)) return false;
   for (const std::string& l : creditLines) {
     const size_t bar = l.find('|');
     if (bar == std::string::npos) {
-      *error = contentDir + "/text/credits.txt: expected 'role|handle' in: " + l;
+      *error = creditsPath + ": expected 'role|handle' in: " + l;
       return false;
     }
-    credits.push_back({l.substr(0, bar), l.substr(bar + 1)});
+    credits->push_back({l.substr(0, bar), l.substr(bar + 1)});
   }
-  if (credits.size() != 3) {
-    *error = contentDir + "/text/credits.txt: expected exactly three credit blocks";
-    return false;
-  }
+  if (credits->size() != 3) *error = creditsPath + ": expected exactly three credit blocks";
+  return credits->size() == 3;
+}
 
-  // Meshes.
+bool writeMeshes(const std::string& out, const Font& font, const std::vector<Credit>& credits,
+                 const std::vector<std::string>& names, std::string* error) {
   struct MeshFile {
     const char* name;
     MeshBuilder mesh;
@@ -288,29 +284,51 @@ bool generateDataSet(const std::string& contentDir, const std::string& outDir, c
   for (const MeshFile& mf : meshes)
     if (!writeFile(out + mf.name, mf.mesh.toObj(std::string("Lattice Bloom data set: ") + mf.name), error))
       return false;
+  return true;
+}
 
-  // Pictures: JPEG for the opaque tiling surfaces, PNG where alpha matters or
-  // edges must stay crisp.
-  if (!writeJpeg(makeCircuit(512), 90, out + "circuit.jpg", error)) return false;
-  if (!writeJpeg(makeSinkholeGround(512), 90, out + "sinkhole.jpg", error)) return false;
-  if (!writeJpeg(makeGroupsAtlas(1024), 90, out + "groups.jpg", error)) return false;
-  if (!writeJpeg(makeRobotFloor(512), 90, out + "robotfloor.jpg", error)) return false;
-  if (!writeJpeg(makeRobotWall(512), 90, out + "robottunel.jpg", error)) return false;
-  if (!writePng(makeCubeFace(256), false, out + "cube.png", error)) return false;
-  if (!writePng(makeLetterFace(512), false, out + "background.png", error)) return false;
-  if (!writePng(makeGlass(256), true, out + "glasstube.png", error)) return false;
-  if (!writePng(makeTitleCard(font, 1280, 720), true, out + "title.png", error)) return false;
+// JPEG for the opaque tiling surfaces, PNG where alpha matters or edges must stay crisp.
+bool writePictures(const std::string& out, const Font& font, std::string* error) {
+  return writeJpeg(makeCircuit(512), 90, out + "circuit.jpg", error) &&
+         writeJpeg(makeSinkholeGround(512), 90, out + "sinkhole.jpg", error) &&
+         writeJpeg(makeGroupsAtlas(1024), 90, out + "groups.jpg", error) &&
+         writeJpeg(makeRobotFloor(512), 90, out + "robotfloor.jpg", error) &&
+         writeJpeg(makeRobotWall(512), 90, out + "robottunel.jpg", error) &&
+         writePng(makeCubeFace(256), false, out + "cube.png", error) &&
+         writePng(makeLetterFace(512), false, out + "background.png", error) &&
+         writePng(makeGlass(256), true, out + "glasstube.png", error) &&
+         writePng(makeTitleCard(font, 1280, 720), true, out + "title.png", error);
+}
 
-  // Every file the scenes need must now be there: a name that the contract
-  // and the writers above spell differently is caught here, not in the show.
+// Every file the scenes need must now be there: a name that the contract and
+// the writers above spell differently is caught here, not in the show.
+bool checkComplete(const std::string& out, std::string* error) {
   for (const std::string& name : dataFileNames())
-    if (!fs::exists(out + name)) {
+    if (!std::filesystem::exists(out + name)) {
       *error = out + name + ": not written, but the data set's contract requires it";
       return false;
     }
+  return true;
+}
 
-  // The catalogue last: its time stamp marks a complete data set.
-  return writeFile(out + "config.txt", lb_dataset::catalogueText(), error);
+}  // namespace
+
+bool generateDataSet(const std::string& contentDir, const std::string& outDir, const std::string& fontPath,
+                     std::string* error) {
+  if (!makeFolder(outDir, error)) return false;
+  const std::string out = outDir + "/";
+  const Font font(fontPath);
+  if (!font.ok()) {
+    *error = font.error();
+    return false;
+  }
+  std::vector<Credit> credits;
+  std::vector<std::string> names;
+  return copyShaders(contentDir, out, error) && writeRobot(contentDir, out, error) &&
+         readTexts(contentDir, &credits, &names, error) && writeMeshes(out, font, credits, names, error) &&
+         writePictures(out, font, error) && checkComplete(out, error) &&
+         // The catalogue last: its time stamp marks a complete data set.
+         writeFile(out + "config.txt", lb_dataset::catalogueText(), error);
 }
 
 }  // namespace lb_datagen
