@@ -26,12 +26,26 @@ inline double percentile(std::vector<double> samples, double p) {
 // Peak resident set size of this process in KiB.
 long peakRssKiB();
 
-int runObj(int argc, char** argv);       // obj [--reps N] FILE...
-int runObjOne(int argc, char** argv);    // obj-one LOADER FILE REPS (child process)
-int runMakeObj(int argc, char** argv);   // make-obj PATH MEGABYTES
-int runImages(int argc, char** argv);    // images [--reps N] FILE...
-int runFrames(int argc, char** argv);    // frames --size WxH [--frames N]
-int runStartup(int argc, char** argv);   // startup (wall time from main to first frame)
-int runStartupSplit(int argc, char** argv);  // startup-split (loading time by kind of asset)
+// The last part of a path ("data/cube.obj" -> "cube.obj"), as the tables name files.
+inline std::string baseName(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+
+// Parses "WxH" (both positive).
+bool parseSize(const std::string& text, int* width, int* height);
+
+struct FrameOptions {
+  int width = 1280, height = 720;  // pixels
+  int count = 60;                  // frames timed per scene
+  std::string only;                // a scene's name: that scene alone (for profiling); "" for all
+};
+
+// The sub-commands; each returns the program's exit status.
+int runObj(int reps, const std::vector<std::string>& files);                // obj [--reps N] FILE...
+int runObjOne(const std::string& loader, const std::string& file, int reps);  // obj-one (child process)
+int runMakeObj(const std::string& path, double megabytes);                  // make-obj PATH MEGABYTES
+int runImages(int reps, const std::vector<std::string>& files);             // images [--reps N] FILE...
+int runFrames(const FrameOptions& options);                                // frames [--size WxH] ...
+int runStartup();       // startup (wall time from main to first frame)
+int runStartupSplit();  // startup-split (loading time by kind of asset)
+int runPost(int passes, int width, int height);  // post (milliseconds per full-screen pass)
 
 }  // namespace lb_bench

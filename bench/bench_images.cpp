@@ -59,16 +59,9 @@ double timeOnce(const std::function<void()>& f) {
 
 }  // namespace
 
-int runImages(int argc, char** argv) {
-  int reps = 10;
-  int first = 0;
-  if (argc >= 2 && std::strcmp(argv[0], "--reps") == 0) {
-    reps = std::atoi(argv[1]);
-    first = 2;
-  }
+int runImages(int reps, const std::vector<std::string>& files) {
   std::printf("# images\nfile\tpixels\tengine_ms\tbare_ms\tratio\n");
-  for (int i = first; i < argc; ++i) {
-    const std::string path = argv[i];
+  for (const std::string& path : files) {
     std::vector<unsigned char> bytes;
     if (!lb_engine::readFileBytes(path.c_str(), &bytes)) {
       std::fprintf(stderr, "lb_bench: %s: cannot read\n", path.c_str());
@@ -107,8 +100,7 @@ int runImages(int argc, char** argv) {
         engine = std::min(engine, timeOnce(engineDecode));
       }
     }
-    const char* name = std::strrchr(argv[i], '/');
-    std::printf("%s\t%d\t%.3f\t%.3f\t%.3f\n", name ? name + 1 : argv[i], image.width * image.height,
+    std::printf("%s\t%d\t%.3f\t%.3f\t%.3f\n", baseName(path).c_str(), image.width * image.height,
                 engine * 1e3, plain * 1e3, engine / plain);
   }
   return 0;

@@ -70,11 +70,8 @@ long loadOnce(const std::string& loader, const char* path) {
 
 }  // namespace
 
-int runObjOne(int argc, char** argv) {
-  if (argc < 3) return 2;
-  const std::string loader = argv[0];
-  const char* path = argv[1];
-  const int reps = std::atoi(argv[2]);
+int runObjOne(const std::string& loader, const std::string& file, int reps) {
+  const char* path = file.c_str();
   const long baseline = peakRssKiB();
   double best = 1e30;
   long faces = 0;
@@ -91,28 +88,22 @@ int runObjOne(int argc, char** argv) {
   return 0;
 }
 
-int runObj(int argc, char** argv) {
-  int reps = 3;
-  int first = 0;
-  if (argc >= 2 && std::strcmp(argv[0], "--reps") == 0) {
-    reps = std::atoi(argv[1]);
-    first = 2;
-  }
+int runObj(int reps, const std::vector<std::string>& files) {
   std::printf("# obj\nfile\tMB\tloader\tseconds\tMB/s\tpeak_MiB\ttriangles\n");
   // lattice: the file read into a buffer and parsed, as Mesh3D loads a mesh;
   // lattice-mapped: the same parser over the file mapped into memory.
   const char* loaders[] = {"lattice", "lattice-mapped", "tinyobjloader", "assimp"};
   char self[4096] = {0};
   if (readlink("/proc/self/exe", self, sizeof self - 1) <= 0) return 1;
-  for (int i = first; i < argc; ++i) {
+  for (const std::string& file : files) {
     struct stat st;
-    if (stat(argv[i], &st) != 0) {
-      std::fprintf(stderr, "lb_bench: %s: cannot read\n", argv[i]);
+    if (stat(file.c_str(), &st) != 0) {
+      std::fprintf(stderr, "lb_bench: %s: cannot read\n", file.c_str());
       return 1;
     }
     const double mb = st.st_size / 1e6;
     for (const char* loader : loaders) {
-      std::string command = std::string("'") + self + "' obj-one " + loader + " '" + argv[i] + "' " +
+      std::string command = std::string("'") + self + "' obj-one " + loader + " '" + file + "' " +
                             std::to_string(reps);
       FILE* child = popen(command.c_str(), "r");
       char line[256] = {0};
@@ -125,8 +116,7 @@ int runObj(int argc, char** argv) {
       double seconds = 0;
       long kib = 0, faces = 0;
       std::sscanf(line, "%lf\t%ld\t%ld", &seconds, &kib, &faces);
-      const char* name = std::strrchr(argv[i], '/');
-      std::printf("%s\t%.2f\t%s\t%.4f\t%.1f\t%.1f\t%ld\n", name ? name + 1 : argv[i], mb, loader, seconds,
+      std::printf("%s\t%.2f\t%s\t%.4f\t%.1f\t%.1f\t%ld\n", baseName(file).c_str(), mb, loader, seconds,
                   mb / seconds, kib / 1024.0, faces);
       std::fflush(stdout);
     }
@@ -136,12 +126,11 @@ int runObj(int argc, char** argv) {
 
 // A deterministic triangulated grid with positions, texture coordinates and
 // normals, written until the file reaches the requested size.
-int runMakeObj(int argc, char** argv) {
-  if (argc < 2) return 2;
-  const double target = std::atof(argv[1]) * 1e6;
-  FILE* f = std::fopen(argv[0], "w");
+int runMakeObj(const std::string& path, double megabytes) {
+  const double target = megabytes * 1e6;
+  FILE* f = std::fopen(path.c_str(), "w");
   if (f == nullptr) {
-    std::fprintf(stderr, "lb_bench: %s: cannot write\n", argv[0]);
+    std::fprintf(stderr, "lb_bench: %s: cannot write\n", path.c_str());
     return 1;
   }
   // Each grid cell costs about 4 vertex lines and 2 face lines, ~220 bytes.

@@ -2,24 +2,23 @@
 // the same MyDemo the show builds.
 
 #include "Config.h"
+#include "DataSetLocator.h"
+#include "DataSetContract.h"
 #include "Gl.h"
 #include "GlLoader.h"
+#include "HierarchyFile.h"
 #include "Mesh3D.h"
 #include "MyDemo.h"
+#include "RenderBuffer.h"
 #include "ShaderProgram.h"
+#include "Sprite.h"
 #include "Texture.h"
 #include "bench.h"
-#if __has_include("HierarchyFile.h")
-#include "HierarchyFile.h"
-#define LB_HAVE_HIERARCHY 1
-#endif
 
 #include <SDL.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
-#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace lb_bench {
@@ -58,25 +57,44 @@ SDL_Window* openWindow(int width, int height) {
   return window;
 }
 
-bool parseSize(const char* text, int* w, int* h) { return std::sscanf(text, "%dx%d", w, h) == 2 && *w > 0 && *h > 0; }
+// Inputs like a render buffer's: two colour textures and a depth texture
+// filled with a varied picture, so that every tap reads real data.
+void makePostInputs(int width, int height, GLuint inputs[3]) {
+  std::vector<unsigned char> rgba(static_cast<size_t>(width) * height * 4);
+  std::vector<float> depthValues(static_cast<size_t>(width) * height);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) {
+      const size_t i = static_cast<size_t>(y) * width + x;
+      rgba[i * 4] = static_cast<unsigned char>(x * 7);
+      rgba[i * 4 + 1] = static_cast<unsigned char>(y * 5);
+      rgba[i * 4 + 2] = static_cast<unsigned char>((x ^ y) * 3);
+      rgba[i * 4 + 3] = 255;
+      depthValues[i] = 0.9f + 0.1f * static_cast<float>(x) / width;
+    }
+  glGenTextures(3, inputs);
+  for (int k = 0; k < 3; ++k) {
+    glBindTexture(GL_TEXTURE_2D, inputs[k]);
+    if (k < 2)
+      glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, width, height, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+    else
+      glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT24, width, height, 0, GL_DEPTH_COMPONENT, GL_FLOAT,
+                   depthValues.data());
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+  }
+}
 
 }  // namespace
 
-int runFrames(int argc, char** argv) {
-  int width = 1280, height = 720, frames = 60;
-  const char* only = nullptr;  // --scene NAME: that scene alone (for profiling)
-  for (int i = 0; i + 1 < argc; i += 2) {
-    if (std::strcmp(argv[i], "--size") == 0 && !parseSize(argv[i + 1], &width, &height)) return 2;
-    if (std::strcmp(argv[i], "--frames") == 0) frames = std::atoi(argv[i + 1]);
-    if (std::strcmp(argv[i], "--scene") == 0) only = argv[i + 1];
-  }
+int runFrames(const FrameOptions& options) {
+  const int width = options.width, height = options.height, frames = options.count;
   SDL_Window* window = openWindow(width, height);
   if (window == nullptr) return 1;
   MyDemo demo(width, height);
   demo.init();
   std::printf("# frames %dx%d\nscene\tmedian_ms\tp95_ms\tfps_median\tshow_cpu_ms\tprocess_cpu_ms\n", width, height);
   for (const SceneSpan& s : kScenes) {
-    if (only != nullptr && std::strcmp(only, s.name) != 0) continue;
+    if (!options.only.empty() && options.only != s.name) continue;
     // process: CPU time of all the process's threads (llvmpipe rasterises on its
     // own threads) per frame, which other programs' load inflates far less than
     // the wall time.
@@ -109,7 +127,7 @@ int runFrames(int argc, char** argv) {
 // From main() to the first finished frame, as the show does it: window,
 // context, catalogue, scenes, one frame. The process start itself (exec and
 // dynamic linking) is measured by the caller around this command.
-int runStartup(int, char**) {
+int runStartup() {
   const double t0 = nowSeconds();
   SDL_Window* window = openWindow(1280, 720);
   if (window == nullptr) return 1;
@@ -133,59 +151,83 @@ int runStartup(int, char**) {
 // Loading time by kind of asset: everything the catalogue lists, then the meshes
 // the scenes open by path and the robot hierarchies, loaded with the engine's
 // own classes in the order the show loads them. Run in a fresh process.
-int runStartupSplit(int, char**) {
+int runStartupSplit() {
   SDL_Window* window = openWindow(320, 180);
   if (window == nullptr) return 1;
   double shaders = 0, textures = 0, meshes = 0, pathMeshes = 0, hierarchies = 0;
-  int nShaders = 0, nTextures = 0, nMeshes = 0;
-  std::ifstream in("data/config.txt");
-  std::string line, robotFile;
-  while (std::getline(in, line)) {
-    const size_t a = line.find(' ');
-    const size_t b = a == std::string::npos ? a : line.find(' ', a + 1);
-    if (b == std::string::npos) continue;
-    const std::string keyword = line.substr(0, a), key = line.substr(a + 1, b - a - 1), rest = line.substr(b + 1);
+  int nShaders = 0, nTextures = 0, nMeshes = 0, nPathMeshes = 0;
+  std::string robotFile;
+  for (const lb_dataset::Entry& e : lb_dataset::contract()) {
     const double t0 = nowSeconds();
-    if (keyword == "Shader") {
-      const size_t c = rest.find(' ');
+    if (e.kind == lb_dataset::Kind::kShader) {
       auto* p = new lb_engine::ShaderProgram();
-      p->addShader(rest.substr(0, c).c_str(), GL_FRAGMENT_SHADER);
-      p->addShader(rest.substr(c + 1).c_str(), GL_VERTEX_SHADER);
+      p->addShader(e.file, GL_FRAGMENT_SHADER);
+      p->addShader(e.vertex, GL_VERTEX_SHADER);
       p->compile();
       glFinish();
       shaders += nowSeconds() - t0;
       ++nShaders;
-    } else if (keyword == "Texture") {
-      const bool jpeg = rest.size() >= 3 && rest.compare(rest.size() - 3, 3, "jpg") == 0;
-      lb_engine::Texture texture(rest.c_str(), jpeg ? lb_engine::IMG_JPEG : lb_engine::IMG_PNG);
+    } else if (e.kind == lb_dataset::Kind::kTexture) {
+      const std::string path = e.file;
+      const bool jpeg = path.size() >= 3 && path.compare(path.size() - 3, 3, "jpg") == 0;
+      lb_engine::Texture texture(e.file, jpeg ? lb_engine::IMG_JPEG : lb_engine::IMG_PNG);
       glFinish();
       textures += nowSeconds() - t0;
       ++nTextures;
-    } else if (keyword == "Mesh") {
-      new lb_engine::Mesh3D(rest.c_str());
+    } else if (e.kind == lb_dataset::Kind::kMesh) {
+      new lb_engine::Mesh3D(e.file);
       meshes += nowSeconds() - t0;
       ++nMeshes;
-    } else if (keyword == "File" && key == "robothier") {
-      robotFile = rest;
+    } else if (e.kind == lb_dataset::Kind::kFile) {
+      robotFile = e.file;
+    } else {
+      // Opened by path once by every scene that uses it.
+      std::istringstream scenes(e.scenes);
+      for (std::string scene; scenes >> scene; ++nPathMeshes) new lb_engine::Mesh3D(e.file);
+      pathMeshes += nowSeconds() - t0;
     }
   }
-  // Meshes opened by path, as often as the scenes open them.
-  const char* byPath[] = {"data/demogroup.obj", "data/demogroup.obj", "data/cube.obj", "data/cube.obj",
-                          "data/tunnel.obj",    "data/cube.obj",      "data/tunnel.obj", "data/sinkhole.obj",
-                          "data/cube.obj"};
-  double t0 = nowSeconds();
-  for (const char* p : byPath) new lb_engine::Mesh3D(p);
-  pathMeshes = nowSeconds() - t0;
-#ifdef LB_HAVE_HIERARCHY
-  t0 = nowSeconds();
+  const double t0 = nowSeconds();
   for (int i = 0; i < 5 && !robotFile.empty(); ++i) parsehierfile(robotFile, nullptr);
   hierarchies = nowSeconds() - t0;
-#endif
   std::printf("# startup-split\nkind\tcount\tms\n");
   std::printf("shader programs\t%d\t%.1f\ntextures\t%d\t%.1f\ncatalogue meshes\t%d\t%.1f\n", nShaders, shaders * 1e3,
               nTextures, textures * 1e3, nMeshes, meshes * 1e3);
-  std::printf("meshes by path\t%zu\t%.1f\nrobot hierarchies\t5\t%.1f\n", sizeof byPath / sizeof byPath[0],
-              pathMeshes * 1e3, hierarchies * 1e3);
+  std::printf("meshes by path\t%d\t%.1f\nrobot hierarchies\t5\t%.1f\n", nPathMeshes, pathMeshes * 1e3,
+              hierarchies * 1e3);
+  SDL_Quit();
+  return 0;
+}
+
+// One full-screen pass of each post-processing program over inputs of the
+// frame size, averaged over `passes` passes after one warm-up pass.
+int runPost(int passes, int width, int height) {
+  SDL_Window* window = openWindow(width, height);
+  if (window == nullptr) return 1;
+  lb_engine::Config config(lb_engine::kCataloguePath);
+  // Drawn into a target of the frame size, as a scene's composite would be.
+  lb_engine::RenderBuffer target(width, height, 0, 1, true);
+  glBindFramebuffer(GL_FRAMEBUFFER, target.getFramebuffer());
+  glViewport(0, 0, width, height);
+  GLuint inputs[3];
+  makePostInputs(width, height, inputs);
+  lb_engine::Sprite quad;
+  glDisable(GL_DEPTH_TEST);
+  for (const char* key : {"layer", "postprocessing", "dof", "postgloom", "layer"}) {
+    lb_engine::ShaderProgram* p = config.getShader(key);
+    p->use();
+    p->addTexture("color0", inputs[0]);
+    p->addTexture("color1", inputs[1]);
+    p->addTexture("depth", inputs[2]);
+    p->addTexture("img", inputs[0]);
+    p->setParam("fade", 0.5f);
+    quad.draw();
+    glFinish();
+    const double start = nowSeconds();
+    for (int i = 0; i < passes; ++i) quad.draw();
+    glFinish();
+    std::printf("%-15s %7.2f ms per %dx%d pass\n", key, (nowSeconds() - start) * 1e3 / passes, width, height);
+  }
   SDL_Quit();
   return 0;
 }

@@ -1,7 +1,6 @@
 #pragma once
-// GL error reporting. Debug builds define LB_GL_CHECKS, which turns LB_GL_CHECK(where)
-// into a glGetError drain that prints every pending error with its call site. Where the
-// driver offers KHR_debug, installGlDebugCallback() routes driver messages to stderr.
+// GL error reporting: a glGetError drain that names the call site, and, where the
+// driver offers KHR_debug, a callback that routes driver messages to stderr.
 
 namespace lb_engine {
 
@@ -10,19 +9,12 @@ namespace lb_engine {
 int drainGlErrors(const char* where);
 
 // Installs a KHR_debug message callback (synchronous) when the context offers it.
-// Errors are counted; `failOnError` makes the callback print and count only errors
-// of type GL_DEBUG_TYPE_ERROR, otherwise high-severity messages are printed too.
-// Returns false when the driver has no KHR_debug, in which case callers fall back
-// to drainGlErrors after each frame.
+// Every message of type GL_DEBUG_TYPE_ERROR is printed and counted; other
+// messages of high severity are printed only. Returns false when the driver has
+// no KHR_debug, in which case callers fall back to drainGlErrors after each frame.
 bool installGlDebugCallback();
 
 // Number of GL errors the debug callback has seen since installation.
 int glDebugErrorCount();
 
 }  // namespace lb_engine
-
-#ifdef LB_GL_CHECKS
-#define LB_GL_CHECK(where) ::lb_engine::drainGlErrors(where)
-#else
-#define LB_GL_CHECK(where) ((void)0)
-#endif

@@ -17,9 +17,8 @@ if [ -f "$build/CMakeCache.txt" ]; then
 else
   LB_BUILD_DIR=$build bash "$root/scripts/build.sh" >/dev/null
 fi
-command -v gnuplot >/dev/null || { echo "bench: installing gnuplot for the plot"; apt-get install -y -q gnuplot-nox >/dev/null; }
-bench="$build/bench/lb_bench"
-dataview="$build/tools/datagen/lb-dataview"
+command -v gnuplot >/dev/null || { echo "bench: gnuplot is missing for the plot: run scripts/setup.sh" >&2; exit 1; }
+bench="$build/lb_bench"
 buildType=$(sed -n 's/^CMAKE_BUILD_TYPE:STRING=//p' "$build/CMakeCache.txt")
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
@@ -53,10 +52,8 @@ echo "bench: image decoding" >&2
 "$bench" images --reps $((reps * 10)) data/*.jpg data/*.png >"$out/images.tsv"
 
 echo "bench: post-processing passes" >&2
-if [ -x "$dataview" ]; then
-  { printf '# post\nprogram\tms_per_1280x720_pass\n'
-    "$dataview" --bench-post 30 --size 1280x720 2>/dev/null | awk '{printf "%s\t%s\n", $1, $2}'; } >"$out/post.tsv"
-fi
+{ printf '# post\nprogram\tms_per_1280x720_pass\n'
+  "$bench" post --passes 30 --size 1280x720 2>/dev/null | awk '{printf "%s\t%s\n", $1, $2}'; } >"$out/post.tsv"
 
 echo "bench: frame times" >&2
 "$bench" frames --size 1280x720 --frames "$frames" >"$out/frames720.tsv"
@@ -113,7 +110,7 @@ mkdir -p "$docs"
   table "$out/frames1080.tsv"
   echo
   if [ -s "$out/post.tsv" ]; then
-    echo "## Post-processing programs alone (\`lb-dataview --bench-post 30\`, wall ms per full-screen pass)"
+    echo "## Post-processing programs alone (\`lb_bench post --passes 30\`, wall ms per full-screen pass)"
     echo
     table "$out/post.tsv"
     echo

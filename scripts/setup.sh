@@ -10,7 +10,7 @@ packages=(
   libfreetype-dev fonts-dejavu-core libmp3lame-dev
   libgtest-dev libgmock-dev libglm-dev libcli11-dev graphviz
   xvfb xauth xdotool libgl1-mesa-dri
-  ffmpeg
+  ffmpeg gnuplot-nox
   clang libclang-rt-14-dev
   libbenchmark-dev libtinyobjloader-dev libassimp-dev
 )

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # End-to-end checks of lattice-bloom-render: bad arguments are refused with a
 # message, a frame at t = 0 (no scene active) is black, a missing data set or a
-# catalogue without a required key is named in the message and fails.
+# catalogue without a required key is named in the message and fails, and a
+# missing mesh of fixed path is named as a warning.
 set -u
 build=${1:?usage: e2e_render.sh BUILD_DIR}
 render="$build/lattice-bloom-render"
@@ -51,7 +52,11 @@ mkdir -p "$tmp/nokey/data"
 for f in "$build"/data/*; do ln -s "$f" "$tmp/nokey/data/"; done
 rm "$tmp/nokey/data/config.txt"
 grep -v '^Shader gloom ' "$build/data/config.txt" >"$tmp/nokey/data/config.txt"
+rm "$tmp/nokey/data/tunnel.obj"
 expect_refusal "$tmp/nokey" '"Shader gloom"' "$render" --at 1 --out "$tmp/k.png" --size 64x36
+# ... and a mesh opened by fixed path that is missing is named as a warning.
+grep -q "warning: data/tunnel.obj is missing" "$tmp/err.txt" ||
+  { note "no warning about the missing data/tunnel.obj: $(cat "$tmp/err.txt")"; fail=1; }
 
 # 4. No display to open a GL context on: named, and no file written.
 expect_refusal "$build" "cannot start SDL video" env -u DISPLAY -u WAYLAND_DISPLAY SDL_VIDEODRIVER=x11 \

@@ -5,6 +5,8 @@
 
 #include "Config.h"
 #include "DataGenerator.h"
+#include "DataSetContract.h"
+#include "DataSetLocator.h"
 #include "Gl.h"
 #include "GlContext.h"
 #include "Hierarchy3D.h"
@@ -24,6 +26,8 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <regex>
+#include <tuple>
 #include <set>
 #include <sstream>
 
@@ -86,12 +90,17 @@ Box bounds(const std::vector<Point>& pts) {
   return b;
 }
 
-const char* const kShaders[] = {"gloom", "postgloom", "default", "dof", "postprocessing", "glass", "hemisphere",
-                                "layer"};
-const char* const kTextures[] = {"background", "cube",       "circuit",    "sinkhole", "groups",
-                                 "glasstube",  "robotfloor", "robottunel", "title"};
-const char* const kMeshes[] = {"creators", "cube", "groups", "glasstube", "robotfloor", "robottunel", "cubel"};
-const char* const kFixedMeshes[] = {"data/demogroup.obj", "data/cube.obj", "data/tunnel.obj", "data/sinkhole.obj"};
+// The contract's catalogue keys of one kind, and its fixed-path files.
+std::vector<std::string> contractKeys(lb_dataset::Kind kind) {
+  std::vector<std::string> keys;
+  for (const lb_dataset::Entry& e : lb_dataset::contract())
+    if (e.kind == kind) keys.push_back(kind == lb_dataset::Kind::kFixed ? e.file : e.key);
+  return keys;
+}
+const std::vector<std::string> kShaders = contractKeys(lb_dataset::Kind::kShader);
+const std::vector<std::string> kTextures = contractKeys(lb_dataset::Kind::kTexture);
+const std::vector<std::string> kMeshes = contractKeys(lb_dataset::Kind::kMesh);
+const std::vector<std::string> kFixedMeshes = contractKeys(lb_dataset::Kind::kFixed);
 const char* const kJoints[] = {"leftleg",      "leftknee",      "rightleg",  "rightknee",
                                "leftshoulder", "rightshoulder", "leftelbow", "rightelbow"};
 
@@ -118,16 +127,14 @@ TEST(DataSetFiles, CatalogueHasEveryKeyWithExistingFiles) {
         EXPECT_EQ(head, "\x89PNG") << e.path << " is decoded as PNG";
     }
   }
-  for (const char* k : kShaders) EXPECT_TRUE(keys["Shader"].count(k)) << k;
-  for (const char* k : kTextures) EXPECT_TRUE(keys["Texture"].count(k)) << k;
-  for (const char* k : kMeshes) EXPECT_TRUE(keys["Mesh"].count(k)) << k;
-  EXPECT_TRUE(keys["File"].count("robothier"));
+  EXPECT_EQ(slurp("data/config.txt"), lb_dataset::catalogueText()) << "the catalogue is the contract's";
+  EXPECT_EQ(lb_dataset::missingCatalogueEntries("data/config.txt"), std::vector<std::string>());
   EXPECT_TRUE(jpeg && png) << "both image decoders are exercised";
-  for (const char* path : kFixedMeshes) EXPECT_TRUE(std::filesystem::exists(path)) << path;
+  for (const std::string& path : lb_dataset::requiredFiles()) EXPECT_TRUE(std::filesystem::exists(path)) << path;
 }
 
 TEST(DataSetFiles, MeshesUseTheReadableObjSubset) {
-  std::vector<std::string> paths(std::begin(kFixedMeshes), std::end(kFixedMeshes));
+  std::vector<std::string> paths = kFixedMeshes;
   for (const Entry& e : readCatalogue())
     if (e.keyword == "Mesh") paths.push_back(e.path);
   for (const std::string& path : paths) {
@@ -490,17 +497,17 @@ TEST_F(DataSetGl, CatalogueBuildsEveryProgramSilently) {
   lb_engine::Config config("data/config.txt");
   const std::string printed = GetCapturedStdout();
   EXPECT_EQ(printed, "") << "compile, link or validation messages";
-  for (const char* k : kShaders) {
+  for (const std::string& k : kShaders) {
     GLint linked = 0;
     glGetProgramiv(config.getShader(k)->getProgramID(), GL_LINK_STATUS, &linked);
     EXPECT_EQ(linked, GL_TRUE) << k;
   }
-  for (const char* k : kMeshes) {
+  for (const std::string& k : kMeshes) {
     lb_engine::Mesh3D* mesh = config.getModel(k);
     ASSERT_NE(mesh, nullptr) << k;
     EXPECT_GT(mesh->cornerCount, 0) << k;
   }
-  for (const char* k : kTextures) {
+  for (const std::string& k : kTextures) {
     glBindTexture(GL_TEXTURE_2D, config.getTexture(k));
     GLint w = 0, h = 0;
     glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
@@ -559,6 +566,96 @@ TEST(DataSetGenerator, MissingSourcesAreNamed) {
   EXPECT_FALSE(lb_datagen::generateDataSet(LB_SOURCE_DIR "/content", tmp.path("out"), tmp.path("no.ttf"), &error));
   EXPECT_NE(error.find("no.ttf"), std::string::npos) << error;
   EXPECT_FALSE(std::filesystem::exists(tmp.path("out/config.txt"))) << "no catalogue for an incomplete data set";
+}
+
+// What a scene source asks of the data set: (kind, key) for catalogue look-ups,
+// (kFixed, path) for meshes opened by path. Look-ups go through the catalogue's
+// getters or through the scenes' checked wrappers (requireModel,
+// requireRobotModel), always with the key written out; the wrappers' own
+// bodies pass their `key` parameter on, and nothing else may.
+struct Lookup {
+  lb_dataset::Kind kind;
+  std::string key;
+  bool operator<(const Lookup& o) const { return std::tie(kind, key) < std::tie(o.kind, o.key); }
+  bool operator==(const Lookup& o) const { return kind == o.kind && key == o.key; }
+};
+
+std::set<Lookup> sceneLookups(const std::string& source, std::vector<std::string>* unchecked) {
+  using K = lb_dataset::Kind;
+  const std::map<std::string, K> kinds = {{"getShader", K::kShader}, {"getTexture", K::kTexture},
+                                          {"getFile", K::kFile},     {"getModel", K::kMesh},
+                                          {"requireModel", K::kMesh}, {"requireRobotModel", K::kMesh},
+                                          {"Mesh3D", K::kFixed}};
+  std::set<Lookup> found;
+  const std::regex call(R"((getShader|getTexture|getFile|getModel|requireModel|requireRobotModel|Mesh3D)\((?:config,\s*)?([^,)]*))");
+  for (std::sregex_iterator m(source.begin(), source.end(), call), end; m != end; ++m) {
+    const std::string argument = (*m)[2];
+    if (argument.size() >= 2 && argument.front() == '"' && argument.back() == '"')
+      found.insert({kinds.at((*m)[1]), argument.substr(1, argument.size() - 2)});
+    else if (argument != "key" && argument.find("Config*") == std::string::npos &&
+             argument.find("char*") == std::string::npos)
+      unchecked->push_back((*m)[0]);
+  }
+  return found;
+}
+
+// The scene whose source is scenes/NAME.cpp, for each scene of the show.
+const char* const kSceneNames[] = {"GroupTitle", "MarchingCubes", "BouncingCubes", "BouncingCubes2", "Sinkhole",
+                                   "Greetings",  "RobotCave",     "RobotIntro",    "RobotRunning",   "FallingApart"};
+
+TEST(DataSetContract, EveryLookupOfEverySceneIsInTheTableUnderThatScene) {
+  std::map<std::string, std::set<Lookup>> used;  // scene -> what its source asks for
+  for (const char* scene : kSceneNames) {
+    std::vector<std::string> unchecked;
+    used[scene] = sceneLookups(slurp(std::string(LB_SOURCE_DIR "/scenes/") + scene + ".cpp"), &unchecked);
+    EXPECT_FALSE(used[scene].empty()) << scene << ": no look-ups found; has the source moved?";
+    EXPECT_EQ(unchecked, std::vector<std::string>()) << scene << ": look-ups whose key is not written out";
+  }
+  std::map<std::string, std::set<Lookup>> listed;  // scene -> what the table says it uses
+  for (const lb_dataset::Entry& e : lb_dataset::contract()) {
+    std::istringstream scenes(e.scenes);
+    for (std::string scene; scenes >> scene;) {
+      EXPECT_TRUE(used.count(scene)) << lb_dataset::entryName(e) << ": no scene named " << scene;
+      listed[scene].insert({e.kind, e.kind == lb_dataset::Kind::kFixed ? e.file : e.key});
+    }
+  }
+  for (const char* scene : kSceneNames) {
+    for (const Lookup& l : used[scene])
+      EXPECT_TRUE(listed[scene].count(l)) << scene << " looks up " << lb_dataset::keyword(l.kind) << " \"" << l.key
+                                          << "\", which the data set's table does not list for it";
+    for (const Lookup& l : listed[scene])
+      EXPECT_TRUE(used[scene].count(l)) << "the table lists " << lb_dataset::keyword(l.kind) << " \"" << l.key
+                                        << "\" for " << scene << ", which does not use it";
+  }
+}
+
+TEST(DataSetContract, ScanCatchesAKeyOutsideTheTable) {
+  std::vector<std::string> unchecked;
+  const std::set<Lookup> found = sceneLookups(
+      "  program = config->getShader(\"chrome\");\n  mesh = requireRobotModel(config, \"arm\", \"X\");\n"
+      "  tunnel = new lb_engine::Mesh3D(\"data/tube.obj\");\n  t = config->getTexture(name);\n",
+      &unchecked);
+  using K = lb_dataset::Kind;
+  EXPECT_EQ(found, (std::set<Lookup>{{K::kShader, "chrome"}, {K::kMesh, "arm"}, {K::kFixed, "data/tube.obj"}}));
+  EXPECT_EQ(unchecked, std::vector<std::string>{"getTexture(name"});
+}
+
+TEST(DataSetContract, CatalogueCheckNamesWhatIsMissing) {
+  lb_test::ResTempDir tmp;
+  std::string text = lb_dataset::catalogueText();
+  text.erase(text.find("Shader gloom "), text.find('\n', text.find("Shader gloom ")) + 1 - text.find("Shader gloom "));
+  text += "Texture gloom data/gloom.png\n";  // another kind's key does not stand in
+  tmp.write("config.txt", text);
+  EXPECT_EQ(lb_dataset::missingCatalogueEntries(tmp.path("config.txt")), std::vector<std::string>{"Shader gloom"});
+  EXPECT_EQ(static_cast<std::ptrdiff_t>(lb_dataset::missingCatalogueEntries(tmp.path("absent.txt")).size()),
+            std::count_if(lb_dataset::contract().begin(), lb_dataset::contract().end(),
+                          [](const lb_dataset::Entry& e) { return e.kind != lb_dataset::Kind::kFixed; }));
+}
+
+TEST(DataSetLocator, SearchesTheWorkingDirectoryThenBesideTheProgramThenShare) {
+  EXPECT_EQ(lb_engine::dataSetSearchFolders(""), std::vector<std::string>{"./"});
+  EXPECT_EQ(lb_engine::dataSetSearchFolders("/opt/lb/bin/"),
+            (std::vector<std::string>{"./", "/opt/lb/bin/", "/opt/lb/bin/../share/lattice-bloom/"}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "DataGenerator.h"
 
+#include "DataSetContract.h"
 #include "Geometry.h"
 #include "Robot.h"
 #include "Textures.h"
@@ -14,18 +15,25 @@ namespace lb_datagen {
 
 namespace {
 
+// Letters whose faces show the picture from (u0, v0) to (u1, v1) and whose
+// sides show the single texel (uRim, vRim).
+SolidTextStyle pictureArea(double u0, double u1, double v0, double v1, double uRim, double vRim) {
+  SolidTextStyle s;
+  s.u0 = u0;
+  s.u1 = u1;
+  s.v0 = v0;
+  s.v1 = v1;
+  s.uRim = uRim;
+  s.vRim = vRim;
+  return s;
+}
+
 // Title letters use the upper three quarters of the "background" picture for
 // their faces and its dark lower quarter for their sides.
 SolidTextStyle letterStyle(double scale, double depth) {
-  SolidTextStyle s;
+  SolidTextStyle s = pictureArea(0.02, 0.98, 0.27, 0.99, 0.5, 0.1);
   s.scale = scale;
   s.depth = depth;
-  s.u0 = 0.02;
-  s.u1 = 0.98;
-  s.v0 = 0.27;
-  s.v1 = 0.99;
-  s.uRim = 0.5;
-  s.vRim = 0.1;
   return s;
 }
 
@@ -74,6 +82,20 @@ bool readFile(const std::string& path, std::string* bytes, std::string* error) {
   s << in.rdbuf();
   *bytes = s.str();
   return true;
+}
+
+// The contract's files by their names inside data/ ("gloom.frag", "cube.obj").
+std::vector<std::string> dataFileNames() {
+  const std::string prefix = "data/";
+  std::vector<std::string> names;
+  for (const std::string& path : lb_dataset::requiredFiles())
+    if (path.compare(0, prefix.size(), prefix) == 0) names.push_back(path.substr(prefix.size()));
+  return names;
+}
+
+bool isShaderSource(const std::string& name) {
+  const size_t dot = name.rfind('.');
+  return dot != std::string::npos && (name.substr(dot) == ".frag" || name.substr(dot) == ".vert");
 }
 
 }  // namespace
@@ -126,13 +148,7 @@ MeshBuilder makeGroupsMesh(const Font& font, const std::vector<std::string>& nam
   // Text frame for plates seen from above by the falling camera: screen right
   // is world +z and screen up world +x, so letters read along +z, their up is
   // +x and they face +y.
-  SolidTextStyle style;
-  style.u0 = 0.52;
-  style.u1 = 0.98;
-  style.v0 = 0.52;
-  style.v1 = 0.98;
-  style.uRim = 0.75;
-  style.vRim = 0.25;
+  SolidTextStyle style = pictureArea(0.52, 0.98, 0.52, 0.98, 0.75, 0.25);
   // The letters stand on their plates (their back face lies on the plate's top)
   // and the eye stays above every plate, so the back face is never seen.
   style.back = false;
@@ -218,89 +234,55 @@ bool readLines(const std::string& path, std::vector<std::string>* lines, std::st
   return true;
 }
 
-std::string catalogueText() {
-  return "Shader gloom data/gloom.frag data/mesh.vert\n"
-         "Shader postgloom data/postgloom.frag data/quad.vert\n"
-         "Shader default data/default.frag data/mesh.vert\n"
-         "Shader dof data/dof.frag data/quad.vert\n"
-         "Shader postprocessing data/postprocessing.frag data/quad.vert\n"
-         "Shader glass data/glass.frag data/mesh.vert\n"
-         "Shader hemisphere data/hemisphere.frag data/hemisphere.vert\n"
-         "Shader layer data/layer.frag data/quad.vert\n"
-         "Texture background data/background.png\n"
-         "Texture cube data/cube.png\n"
-         "Texture circuit data/circuit.jpg\n"
-         "Texture sinkhole data/sinkhole.jpg\n"
-         "Texture groups data/groups.jpg\n"
-         "Texture glasstube data/glasstube.png\n"
-         "Texture robotfloor data/robotfloor.jpg\n"
-         "Texture robottunel data/robottunel.jpg\n"
-         "Texture title data/title.png\n"
-         "Mesh creators data/creators.obj\n"
-         "Mesh cube data/cube.obj\n"
-         "Mesh groups data/groups.obj\n"
-         "Mesh glasstube data/glasstube.obj\n"
-         "Mesh robotfloor data/robotfloor.obj\n"
-         "Mesh robottunel data/robottunel.obj\n"
-         "Mesh cubel data/cubel.obj\n"
-         "File robothier data/robot.hier\n";
+namespace {
+
+bool makeFolder(const std::string& dir, std::string* error) {
+  std::error_code ec;
+  std::filesystem::create_directories(dir, ec);
+  if (ec) *error = dir + ": cannot create the folder: " + ec.message();
+  return !ec;
 }
 
-bool generateDataSet(const std::string& contentDir, const std::string& outDir, const std::string& fontPath,
-                     std::string* error) {
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  fs::create_directories(outDir, ec);
-  if (ec) {
-    *error = outDir + ": cannot create the folder: " + ec.message();
-    return false;
-  }
-  const std::string out = outDir + "/";
-  const Font font(fontPath);
-  if (!font.ok()) {
-    *error = font.error();
-    return false;
-  }
-
-  // Shaders: copied unchanged.
-  const char* shaders[] = {"mesh.vert",      "hemisphere.vert", "quad.vert",          "gloom.frag",
-                           "postgloom.frag", "default.frag",    "dof.frag",           "postprocessing.frag",
-                           "glass.frag",     "hemisphere.frag", "layer.frag"};
-  for (const char* name : shaders) {
+// Every shader source the catalogue names, copied unchanged from content/shaders/.
+bool copyShaders(const std::string& contentDir, const std::string& out, std::string* error) {
+  for (const std::string& name : dataFileNames()) {
+    if (!isShaderSource(name)) continue;
     std::string text;
-    if (!readFile(contentDir + "/shaders/" + name, &text, error)) return false;
-    if (!writeFile(out + name, text, error)) return false;
+    if (!readFile(contentDir + "/shaders/" + name, &text, error) || !writeFile(out + name, text, error)) return false;
   }
+  return true;
+}
 
-  // Robot.
-  {
-    std::string text;
-    const std::string src = contentDir + "/robot/robot.parts";
-    if (!readFile(src, &text, error)) return false;
-    std::vector<RobotPart> parts;
-    if (!parseRobotParts(text, src, &parts, error)) return false;
-    if (!writeFile(out + "robot.hier", robotHierarchy(parts), error)) return false;
-  }
+// The robot's parts list, baked into the hierarchy file the scenes read.
+bool writeRobot(const std::string& contentDir, const std::string& out, std::string* error) {
+  std::string text;
+  const std::string src = contentDir + "/robot/robot.parts";
+  if (!readFile(src, &text, error)) return false;
+  std::vector<RobotPart> parts;
+  return parseRobotParts(text, src, &parts, error) && writeFile(out + "robot.hier", robotHierarchy(parts), error);
+}
 
-  // Text.
-  std::vector<std::string> creditLines, names;
-  if (!readLines(contentDir + "/text/credits.txt", &creditLines, error)) return false;
-  if (!readLines(contentDir + "/text/greetings.txt", &names, error)) return false;
-  std::vector<Credit> credits;
+// The three credit blocks ("role|handle" lines) and the greeted names.
+bool readTexts(const std::string& contentDir, std::vector<Credit>* credits, std::vector<std::string>* names,
+               std::string* error) {
+  const std::string creditsPath = contentDir + "/text/credits.txt";
+  std::vector<std::string> creditLines;
+  if (!readLines(creditsPath, &creditLines, error)) return false;
+  if (!readLines(contentDir + "/text/greetings.txt", names, error)) return false;
   for (const std::string& l : creditLines) {
     const size_t bar = l.find('|');
     if (bar == std::string::npos) {
-      *error = contentDir + "/text/credits.txt: expected 'role|handle' in: " + l;
+      *error = creditsPath + ": expected 'role|handle' in: " + l;
       return false;
     }
-    credits.push_back({l.substr(0, bar), l.substr(bar + 1)});
+    credits->push_back({l.substr(0, bar), l.substr(bar + 1)});
   }
-  if (credits.size() != 3) {
-    *error = contentDir + "/text/credits.txt: expected exactly three credit blocks";
-    return false;
-  }
+  if (credits->size() != 3) *error = creditsPath + ": expected exactly three credit blocks";
+  return credits->size() == 3;
+}
 
-  // Meshes.
+bool writeMeshes(const std::string& out, const Font& font, const std::vector<Credit>& credits,
+                 const std::vector<std::string>& names, std::string* error) {
   struct MeshFile {
     const char* name;
     MeshBuilder mesh;
@@ -320,21 +302,51 @@ bool generateDataSet(const std::string& contentDir, const std::string& outDir, c
   for (const MeshFile& mf : meshes)
     if (!writeFile(out + mf.name, mf.mesh.toObj(std::string("Lattice Bloom data set: ") + mf.name), error))
       return false;
+  return true;
+}
 
-  // Pictures: JPEG for the opaque tiling surfaces, PNG where alpha matters or
-  // edges must stay crisp.
-  if (!writeJpeg(makeCircuit(512), 90, out + "circuit.jpg", error)) return false;
-  if (!writeJpeg(makeSinkholeGround(512), 90, out + "sinkhole.jpg", error)) return false;
-  if (!writeJpeg(makeGroupsAtlas(1024), 90, out + "groups.jpg", error)) return false;
-  if (!writeJpeg(makeRobotFloor(512), 90, out + "robotfloor.jpg", error)) return false;
-  if (!writeJpeg(makeRobotWall(512), 90, out + "robottunel.jpg", error)) return false;
-  if (!writePng(makeCubeFace(256), false, out + "cube.png", error)) return false;
-  if (!writePng(makeLetterFace(512), false, out + "background.png", error)) return false;
-  if (!writePng(makeGlass(256), true, out + "glasstube.png", error)) return false;
-  if (!writePng(makeTitleCard(font, 1280, 720), true, out + "title.png", error)) return false;
+// JPEG for the opaque tiling surfaces, PNG where alpha matters or edges must stay crisp.
+bool writePictures(const std::string& out, const Font& font, std::string* error) {
+  return writeJpeg(makeCircuit(512), 90, out + "circuit.jpg", error) &&
+         writeJpeg(makeSinkholeGround(512), 90, out + "sinkhole.jpg", error) &&
+         writeJpeg(makeGroupsAtlas(1024), 90, out + "groups.jpg", error) &&
+         writeJpeg(makeRobotFloor(512), 90, out + "robotfloor.jpg", error) &&
+         writeJpeg(makeRobotWall(512), 90, out + "robottunel.jpg", error) &&
+         writePng(makeCubeFace(256), false, out + "cube.png", error) &&
+         writePng(makeLetterFace(512), false, out + "background.png", error) &&
+         writePng(makeGlass(256), true, out + "glasstube.png", error) &&
+         writePng(makeTitleCard(font, 1280, 720), true, out + "title.png", error);
+}
 
-  // The catalogue last: its time stamp marks a complete data set.
-  return writeFile(out + "config.txt", catalogueText(), error);
+// Every file the scenes need must now be there: a name that the contract and
+// the writers above spell differently is caught here, not in the show.
+bool checkComplete(const std::string& out, std::string* error) {
+  for (const std::string& name : dataFileNames())
+    if (!std::filesystem::exists(out + name)) {
+      *error = out + name + ": not written, but the data set's contract requires it";
+      return false;
+    }
+  return true;
+}
+
+}  // namespace
+
+bool generateDataSet(const std::string& contentDir, const std::string& outDir, const std::string& fontPath,
+                     std::string* error) {
+  if (!makeFolder(outDir, error)) return false;
+  const std::string out = outDir + "/";
+  const Font font(fontPath);
+  if (!font.ok()) {
+    *error = font.error();
+    return false;
+  }
+  std::vector<Credit> credits;
+  std::vector<std::string> names;
+  return copyShaders(contentDir, out, error) && writeRobot(contentDir, out, error) &&
+         readTexts(contentDir, &credits, &names, error) && writeMeshes(out, font, credits, names, error) &&
+         writePictures(out, font, error) && checkComplete(out, error) &&
+         // The catalogue last: its time stamp marks a complete data set.
+         writeFile(out + "config.txt", lb_dataset::catalogueText(), error);
 }
 
 }  // namespace lb_datagen

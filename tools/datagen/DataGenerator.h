@@ -47,11 +47,9 @@ bool readLines(const std::string& path, std::vector<std::string>* lines, std::st
 
 // Writes everything into outDir (created if missing). contentDir holds the
 // hand-written sources (shaders/, robot/, text/). Returns false with a message
-// naming the file on the first failure. Never writes data/music.mp3.
+// naming the file on the first failure. The catalogue is the data set's
+// contract (DataSetContract.h), written last. Never writes data/music.mp3.
 bool generateDataSet(const std::string& contentDir, const std::string& outDir, const std::string& fontPath,
                      std::string* error);
-
-// The catalogue text, paths relative to the folder that holds data/.
-std::string catalogueText();
 
 }  // namespace lb_datagen

@@ -9,6 +9,19 @@
 
 namespace lb_datagen {
 
+namespace {
+
+// Horizontal kerning between two glyphs in 26.6 units; 0 after the first
+// glyph or for a font without kerning.
+FT_Pos kerning(FT_Face face, FT_UInt previous, FT_UInt glyph, FT_UInt mode) {
+  if (previous == 0 || !FT_HAS_KERNING(face)) return 0;
+  FT_Vector k;
+  FT_Get_Kerning(face, previous, glyph, mode, &k);
+  return k.x;
+}
+
+}  // namespace
+
 struct Font::Impl {
   FT_Library library = nullptr;
   FT_Face face = nullptr;
@@ -55,11 +68,7 @@ Coverage Font::render(const std::string& text, int pixelSize, int tracking, int 
   FT_UInt previous = 0;
   for (char ch : text) {
     const FT_UInt glyph = FT_Get_Char_Index(face, static_cast<unsigned char>(ch));
-    if (previous != 0 && FT_HAS_KERNING(face)) {
-      FT_Vector k;
-      FT_Get_Kerning(face, previous, glyph, FT_KERNING_DEFAULT, &k);
-      pen += static_cast<int>(k.x >> 6);
-    }
+    pen += static_cast<int>(kerning(face, previous, glyph, FT_KERNING_DEFAULT) >> 6);
     placed.push_back({pen, ch});
     FT_Load_Glyph(face, glyph, FT_LOAD_DEFAULT);
     pen += static_cast<int>(face->glyph->advance.x >> 6) + tracking;
@@ -154,11 +163,7 @@ std::vector<Contour> Font::outline(const std::string& text, double tracking) con
   FT_UInt previous = 0;
   for (char ch : text) {
     const FT_UInt glyph = FT_Get_Char_Index(face, static_cast<unsigned char>(ch));
-    if (previous != 0 && FT_HAS_KERNING(face)) {
-      FT_Vector k;
-      FT_Get_Kerning(face, previous, glyph, FT_KERNING_UNFITTED, &k);
-      pen += k.x / 64.0;
-    }
+    pen += kerning(face, previous, glyph, FT_KERNING_UNFITTED) / 64.0;
     if (FT_Load_Glyph(face, glyph, FT_LOAD_NO_BITMAP | FT_LOAD_NO_HINTING) == 0 &&
         face->glyph->format == FT_GLYPH_FORMAT_OUTLINE) {
       sink.penX = pen;

@@ -162,172 +162,221 @@ class Writer {
   double toneRamp_;
 };
 
-void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
-  const Section& sec = part.section;
-  const Style& st = part.style;
-  // The breakdown and the build-up of the robot scenes open their filters as they go.
-  const double toneRamp = index == kBreakdown ? 0.35 : (index == kCave || index == kRobotIntro) ? 0.3 : 0.0;
-  Writer w(sec, st, part.levelDb, toneRamp, out);
-  const double beat = sec.beatSeconds();
-  const int steps = sec.beats * 4;  // sixteenth notes
-  const int bars = (sec.beats + 3) / 4;
-  const double v = st.drive;
+// One sixteenth-note step of a section: where it lies and how hard it is played.
+struct Step {
+  int s;          // index of the sixteenth in the section
+  double b;       // its beat
+  int bar, inBar;
+  const Chord* ch;  // the bar's chord
+  double accent;  // 1 on beats, 0.8 on eighths, 0.6 on the other sixteenths
+  double human;   // small velocity variation of the hats
+};
 
-  // The hit on the cut itself.
+// What every writer of a section reads: the section, its style and its place.
+struct SectionContext {
+  const Section& sec;
+  const Style& st;
+  size_t index;
+  double beat;  // seconds
+  int steps;    // sixteenth notes
+  int bars;
+  double v;     // the section's drive
+};
+
+// The hit on the cut itself.
+void writeCutHit(Writer& w, const SectionContext& c) {
   const Chord& first = w.chordAtBar(0);
-  if (st.hit == 1 || st.hit == 2) w.add(Instrument::Kick, 0, 0.5, 0, 1.0, 0.0, true);
-  if (st.hit >= 1) {
-    w.add(Instrument::Crash, 0, 2.5, 0, 0.9 * std::max(v, 0.7), -0.3, true);
+  if (c.st.hit == 1 || c.st.hit == 2) w.add(Instrument::Kick, 0, 0.5, 0, 1.0, 0.0, true);
+  if (c.st.hit >= 1) {
+    w.add(Instrument::Crash, 0, 2.5, 0, 0.9 * std::max(c.v, 0.7), -0.3, true);
   }
-  if (st.hit >= 2) {
+  if (c.st.hit >= 2) {
     w.add(Instrument::Boom, 0, 2.2, bassRoot(first), 0.9, 0.0, true);
     const int root = padRoot(first) + 12;
     for (int p : {root, root + third(first), root + 7, root + 12}) {
       w.add(Instrument::Stab, 0, 0.35, p, 0.8, (p % 3 - 1) * 0.5, true);
     }
   }
+}
 
+void writeDrumStep(Writer& w, const SectionContext& c, const Step& t) {
+  const Style& st = c.st;
+  const int s = t.s, inBar = t.inBar, bar = t.bar;
+  const double b = t.b, v = c.v;
+  bool kick = false;
+  if (st.kick == 1) kick = inBar == 0 || inBar == 8;
+  if (st.kick == 2) kick = inBar % 4 == 0;
+  if (st.kick == 3) kick = inBar == 0 || inBar == 6 || (inBar == 14 && bar % 2 == 1);
+  if (kick && s != 0) w.add(Instrument::Kick, b, 0.45, 0, 0.75 + 0.25 * v);
+
+  if (st.snare == 1 && (inBar == 4 || inBar == 12)) {
+    w.add(Instrument::Snare, b, 0.3, 0, 0.6 + 0.35 * v);
+    if (st.lead && c.index != kBreakdown) w.add(Instrument::Clap, b, 0.3, 0, 0.7, -0.15);
+  }
+  // The march: a soft drag of two ghost notes into every other bar.
+  if (c.index == kMarching && bar % 2 == 1 && (inBar == 14 || inBar == 15)) w.add(Instrument::Snare, b, 0.1, 0, 0.3);
+  if (st.snare == 2 && inBar == 8) w.add(Instrument::Snare, b, 0.4, 0, 0.9);
+  if (st.snare == 3) {
+    // Roll from eighths to sixteenths, growing louder towards the cut.
+    const double progress = b / c.sec.beats;
+    if (progress > 0.5 || s % 2 == 0) w.add(Instrument::Snare, b, 0.2, 0, 0.25 + 0.7 * progress);
+  }
+
+  if (st.hats == 1 && s % 2 == 0) {
+    w.add(Instrument::ClosedHat, b, 0.08, 0, (inBar % 4 == 2 ? 0.55 : 0.35) * (0.6 + 0.4 * v) * t.human, 0.2);
+  }
+  if (st.hats >= 2) {
+    if (st.hats == 3 && inBar % 4 == 2) {
+      w.add(Instrument::OpenHat, b, 0.2, 0, 0.45 * v * t.human, 0.25);
+    } else {
+      w.add(Instrument::ClosedHat, b, 0.06, 0, 0.3 * t.accent * (0.6 + 0.4 * v) * t.human, 0.2);
+    }
+  }
+}
+
+void writeBassStep(Writer& w, const SectionContext& c, const Step& t) {
+  const Style& st = c.st;
+  const int root = bassRoot(*t.ch);
+  if (st.bass == 1) {
+    if (st.kick == 3) {
+      // Half-time: follows the kick, root then a fifth.
+      if (t.inBar == 0) w.add(Instrument::Bass, t.b, 5.5 * c.beat / 4, root, 0.9);
+      if (t.inBar == 6) w.add(Instrument::Bass, t.b, 9.5 * c.beat / 4, root + 7, 0.8);
+    } else if (t.inBar == 0) {
+      w.add(Instrument::Bass, t.b, 3.9 * c.beat, root, 0.7);
+    }
+  }
+  if (st.bass == 2 && t.s % 2 == 0) {
+    w.add(Instrument::Bass, t.b, 0.45 * c.beat, root + ((t.inBar % 4 == 2) ? 12 : 0), 0.6 + 0.3 * t.accent);
+  }
+  if (st.bass == 3 && t.inBar % 4 != 0) {
+    w.add(Instrument::Bass, t.b, 0.2 * c.beat, root, 0.6 + 0.3 * t.accent);
+  }
+}
+
+// Plucked arpeggio over the chord tones.
+void writePluckStep(Writer& w, const SectionContext& c, const Step& t) {
+  const Style& st = c.st;
+  if (!(st.pluck > 0 && (st.pluck == 2 || t.s % 2 == 0))) return;
+  const Chord& ch = *t.ch;
+  const int pr = pluckRoot(ch);
+  const int tones[5] = {pr, pr + third(ch), pr + 7, pr + 12, pr + 12 + third(ch)};
+  // Up and down the chord; the robots run on a leaping figure instead.
+  static const int kUpDown[8] = {0, 1, 2, 3, 4, 3, 2, 1};
+  static const int kLeaping[8] = {0, 2, 4, 1, 3, 0, 4, 2};
+  const int* order = c.index >= kRunning ? kLeaping : kUpDown;
+  const int idx = order[(st.pluck == 2 ? t.s : t.s / 2) % 8];
+  double vel = 0.45 + 0.3 * c.v;
+  if (c.index == kTitle) vel *= 0.3 + 0.7 * t.b / c.sec.beats;  // the title fades the arpeggio in
+  w.add(Instrument::Pluck, t.b, 0.2 * c.beat, tones[idx], vel * t.accent, (idx % 2 ? 0.45 : -0.45));
+}
+
+// Drums, bass and arpeggio, sixteenth by sixteenth.
+void writeSteps(Writer& w, const SectionContext& c) {
   // Small velocity variations keep the hats from sounding like a machine
   // gun; seeded per section so every run is the same.
-  Random feel(1000 + index);
-  for (int s = 0; s < steps; ++s) {
-    const double b = s / 4.0;
-    const double human = 0.85 + 0.15 * feel.unit();
-    const int bar = s / 16;
-    const int inBar = s % 16;
+  Random feel(1000 + c.index);
+  for (int s = 0; s < c.steps; ++s) {
+    Step t;
+    t.s = s;
+    t.b = s / 4.0;
+    t.human = 0.85 + 0.15 * feel.unit();
+    t.bar = s / 16;
+    t.inBar = s % 16;
+    t.ch = &w.chordAtBar(t.bar);
+    t.accent = (t.inBar % 4 == 0) ? 1.0 : (t.inBar % 2 == 0 ? 0.8 : 0.6);
+    writeDrumStep(w, c, t);
+    writeBassStep(w, c, t);
+    writePluckStep(w, c, t);
+  }
+}
+
+// Pads: one held chord per run of equal bars.
+void writePads(Writer& w, const SectionContext& c) {
+  if (!c.st.pad) return;
+  int bar = 0;
+  while (bar < c.bars) {
+    int endBar = bar + 1;
+    while (endBar < c.bars && w.chordNameAtBar(endBar) == w.chordNameAtBar(bar)) ++endBar;
     const Chord& ch = w.chordAtBar(bar);
-    const double accent = (inBar % 4 == 0) ? 1.0 : (inBar % 2 == 0 ? 0.8 : 0.6);
+    const int r = padRoot(ch);
+    const double startBeat = bar * 4.0;
+    const double endBeat = std::min<double>(endBar * 4.0, c.sec.beats);
+    const double len = (endBeat - startBeat) * c.beat;
+    int pan = 0;
+    for (int p : {r, r + 7, r + 12 + third(ch), r + 19}) {
+      w.add(Instrument::Pad, startBeat, len, p, 0.55 + 0.3 * c.v, (pan++ % 2 ? 0.6 : -0.6));
+    }
+    bar = endBar;
+  }
+}
 
-    // Drums.
-    bool kick = false;
-    if (st.kick == 1) kick = inBar == 0 || inBar == 8;
-    if (st.kick == 2) kick = inBar % 4 == 0;
-    if (st.kick == 3) kick = inBar == 0 || inBar == 6 || (inBar == 14 && bar % 2 == 1);
-    if (kick && s != 0) w.add(Instrument::Kick, b, 0.45, 0, 0.75 + 0.25 * v);
-
-    if (st.snare == 1 && (inBar == 4 || inBar == 12)) {
-      w.add(Instrument::Snare, b, 0.3, 0, 0.6 + 0.35 * v);
-      if (st.lead && index != kBreakdown) w.add(Instrument::Clap, b, 0.3, 0, 0.7, -0.15);
-    }
-    // The march: a soft drag of two ghost notes into every other bar.
-    if (index == kMarching && bar % 2 == 1 && (inBar == 14 || inBar == 15)) w.add(Instrument::Snare, b, 0.1, 0, 0.3);
-    if (st.snare == 2 && inBar == 8) w.add(Instrument::Snare, b, 0.4, 0, 0.9);
-    if (st.snare == 3) {
-      // Roll from eighths to sixteenths, growing louder towards the cut.
-      const double progress = b / sec.beats;
-      if (progress > 0.5 || s % 2 == 0) w.add(Instrument::Snare, b, 0.2, 0, 0.25 + 0.7 * progress);
-    }
-
-    if (st.hats == 1 && s % 2 == 0) {
-      w.add(Instrument::ClosedHat, b, 0.08, 0, (inBar % 4 == 2 ? 0.55 : 0.35) * (0.6 + 0.4 * v) * human, 0.2);
-    }
-    if (st.hats >= 2) {
-      if (st.hats == 3 && inBar % 4 == 2) {
-        w.add(Instrument::OpenHat, b, 0.2, 0, 0.45 * v * human, 0.25);
-      } else {
-        w.add(Instrument::ClosedHat, b, 0.06, 0, 0.3 * accent * (0.6 + 0.4 * v) * human, 0.2);
-      }
-    }
-
-    // Bass.
-    const int root = bassRoot(ch);
-    if (st.bass == 1) {
-      if (st.kick == 3) {
-        // Half-time: follows the kick, root then a fifth.
-        if (inBar == 0) w.add(Instrument::Bass, b, 5.5 * beat / 4, root, 0.9);
-        if (inBar == 6) w.add(Instrument::Bass, b, 9.5 * beat / 4, root + 7, 0.8);
-      } else if (inBar == 0) {
-        w.add(Instrument::Bass, b, 3.9 * beat, root, 0.7);
-      }
-    }
-    if (st.bass == 2 && s % 2 == 0) {
-      w.add(Instrument::Bass, b, 0.45 * beat, root + ((inBar % 4 == 2) ? 12 : 0), 0.6 + 0.3 * accent);
-    }
-    if (st.bass == 3 && inBar % 4 != 0) {
-      w.add(Instrument::Bass, b, 0.2 * beat, root, 0.6 + 0.3 * accent);
-    }
-
-    // Plucked arpeggio over the chord tones.
-    if (st.pluck > 0 && (st.pluck == 2 || s % 2 == 0)) {
-      const int pr = pluckRoot(ch);
-      const int tones[5] = {pr, pr + third(ch), pr + 7, pr + 12, pr + 12 + third(ch)};
-      // Up and down the chord; the robots run on a leaping figure instead.
-      static const int kUpDown[8] = {0, 1, 2, 3, 4, 3, 2, 1};
-      static const int kLeaping[8] = {0, 2, 4, 1, 3, 0, 4, 2};
-      const int* order = index >= kRunning ? kLeaping : kUpDown;
-      const int idx = order[(st.pluck == 2 ? s : s / 2) % 8];
-      double vel = 0.45 + 0.3 * v;
-      if (index == kTitle) vel *= 0.3 + 0.7 * b / sec.beats;  // the title fades the arpeggio in
-      w.add(Instrument::Pluck, b, 0.2 * beat, tones[idx], vel * accent, (idx % 2 ? 0.45 : -0.45));
+// Lead melody, one motif per bar; in the breakdown it enters after four bars.
+void writeLead(Writer& w, const SectionContext& c) {
+  if (!c.st.lead) return;
+  const int firstBar = c.index == kBreakdown ? 4 : 0;
+  for (int bar = firstBar; bar < c.bars; ++bar) {
+    const std::string& name = w.chordNameAtBar(bar);
+    // Every other phrase, and the whole finale, an octave up; the breakdown stays low.
+    const bool lift = c.index == kFinale || (c.index != kBreakdown && (bar / 4) % 2 == 1);
+    for (const MotifNote& m : leadMotif(name)) {
+      const double b = bar * 4.0 + m.start * 0.5;
+      if (b >= c.sec.beats) break;
+      const double len = std::min(m.length * 0.5, c.sec.beats - b) * c.beat * 0.95;
+      // In the quiet breakdown the lead carries the tune, so it sits higher in the mix.
+      const double gain = c.index == kBreakdown ? 1.6 : 1.0;
+      w.add(Instrument::Lead, b, len, m.pitch + (lift ? 12 : 0), (0.55 + 0.35 * c.v) * gain);
     }
   }
+}
 
-  // Pads: one held chord per run of equal bars.
-  if (st.pad) {
-    int bar = 0;
-    while (bar < bars) {
-      int endBar = bar + 1;
-      while (endBar < bars && w.chordNameAtBar(endBar) == w.chordNameAtBar(bar)) ++endBar;
-      const Chord& ch = w.chordAtBar(bar);
-      const int r = padRoot(ch);
-      const double startBeat = bar * 4.0;
-      const double endBeat = std::min<double>(endBar * 4.0, sec.beats);
-      const double len = (endBeat - startBeat) * beat;
-      int pan = 0;
-      for (int p : {r, r + 7, r + 12 + third(ch), r + 19}) {
-        w.add(Instrument::Pad, startBeat, len, p, 0.55 + 0.3 * v, (pan++ % 2 ? 0.6 : -0.6));
-      }
-      bar = endBar;
-    }
-  }
-
-  // Lead melody, one motif per bar; in the breakdown it enters after four bars.
-  if (st.lead) {
-    const int firstBar = index == kBreakdown ? 4 : 0;
-    for (int bar = firstBar; bar < bars; ++bar) {
-      const std::string& name = w.chordNameAtBar(bar);
-      // Every other phrase, and the whole finale, an octave up; the breakdown stays low.
-      const bool lift = index == kFinale || (index != kBreakdown && (bar / 4) % 2 == 1);
-      for (const MotifNote& m : leadMotif(name)) {
-        const double b = bar * 4.0 + m.start * 0.5;
-        if (b >= sec.beats) break;
-        const double len = std::min(m.length * 0.5, sec.beats - b) * beat * 0.95;
-        // In the quiet breakdown the lead carries the tune, so it sits higher in the mix.
-        const double gain = index == kBreakdown ? 1.6 : 1.0;
-        w.add(Instrument::Lead, b, len, m.pitch + (lift ? 12 : 0), (0.55 + 0.35 * v) * gain);
-      }
-    }
-  }
-
-  // Fills and risers into the next cut.
-  const double lastBeat = sec.beats - st.gapBeats;
-  if (st.fill) {
+// Fills and risers into the next cut, and the touches that one section alone has.
+void writeTransitions(Writer& w, const SectionContext& c) {
+  const size_t index = c.index;
+  const double lastBeat = c.sec.beats - c.st.gapBeats;
+  if (c.st.fill) {
     for (double b = lastBeat - 1.0; b < lastBeat - 1e-9; b += 0.25) {
       w.add(Instrument::Snare, b, 0.2, 0, 0.55 + 0.4 * (b - lastBeat + 1.0), 0.1);
     }
   }
   if (index == kTitle || index == kCave || index == kRobotIntro) {
     const double from = index == kTitle ? 2.0 : 0.0;
-    w.add(Instrument::Riser, from, (lastBeat - from) * beat, 0, index == kTitle ? 0.5 : 0.6);
+    w.add(Instrument::Riser, from, (lastBeat - from) * c.beat, 0, index == kTitle ? 0.5 : 0.6);
   }
   if (index == kSinkhole) {
     // Sinkhole: toms tumbling down into the breakdown, booms every four bars.
     const double toms[4] = {50, 47, 43, 40};
     for (int i = 0; i < 4; ++i) w.add(Instrument::Tom, lastBeat - 2.0 + i * 0.5, 0.4, toms[i], 0.8);
-    for (int bar = 4; bar < bars; bar += 4) w.add(Instrument::Boom, bar * 4.0, 2.0, bassRoot(w.chordAtBar(bar)), 0.6);
+    for (int bar = 4; bar < c.bars; bar += 4) w.add(Instrument::Boom, bar * 4.0, 2.0, bassRoot(w.chordAtBar(bar)), 0.6);
   }
   if (index == kBreakdown) {
     // Breakdown: soft hats come in from bar 8 on.
-    for (int s = 8 * 16; s < steps; s += 2) {
+    for (int s = 8 * 16; s < c.steps; s += 2) {
       w.add(Instrument::ClosedHat, s / 4.0, 0.05, 0, (s % 4 == 2 ? 0.35 : 0.2), 0.3);
     }
   }
   if (index == kRunning) {
-    for (int bar = 4; bar < bars; bar += 4) w.add(Instrument::Crash, bar * 4.0, 2.0, 0, 0.6, 0.3);
+    for (int bar = 4; bar < c.bars; bar += 4) w.add(Instrument::Crash, bar * 4.0, 2.0, 0, 0.6, 0.3);
   }
   if (index == kFinale) {
-    for (int bar = 1; bar < bars; ++bar) w.add(Instrument::Crash, bar * 4.0, 2.0, 0, 0.7, 0.3);
+    for (int bar = 1; bar < c.bars; ++bar) w.add(Instrument::Crash, bar * 4.0, 2.0, 0, 0.7, 0.3);
   }
+}
+
+// Every note of one section, in the order the mix has always been built in
+// (notes at the same time keep it through the stable sort).
+void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
+  const Section& sec = part.section;
+  // The breakdown and the build-up of the robot scenes open their filters as they go.
+  const double toneRamp = index == kBreakdown ? 0.35 : (index == kCave || index == kRobotIntro) ? 0.3 : 0.0;
+  Writer w(sec, part.style, part.levelDb, toneRamp, out);
+  const SectionContext c{sec, part.style, index, sec.beatSeconds(), sec.beats * 4, (sec.beats + 3) / 4,
+                         part.style.drive};
+  writeCutHit(w, c);
+  writeSteps(w, c);
+  writePads(w, c);
+  writeLead(w, c);
+  writeTransitions(w, c);
 }
 
 }  // namespace

@@ -1,13 +1,12 @@
 // Renders the show's soundtrack and writes it as MP3 (and optionally as a
 // 32-bit float WAV of the exact samples before encoding).
-//
-// Usage: lb_music_gen OUTPUT.mp3 [--wav OUTPUT.wav]
 
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
+#include "CommandLine.h"
 #include "Dsp.h"
 #include "Mp3Encoder.h"
 #include "Score.h"
@@ -19,30 +18,35 @@ double secondsSince(std::chrono::steady_clock::time_point start) {
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
-int usage() {
-  std::fprintf(stderr, "usage: lb_music_gen OUTPUT.mp3 [--wav OUTPUT.wav]\n");
-  return 2;
+// OUTPUT.mp3 [--wav OUTPUT.wav]; false after printing why (or the help) when
+// the program should stop with *status.
+bool parseArguments(int argc, char** argv, std::string* mp3Path, std::string* wavPath, int* status) {
+  CLI::App app("Renders the show's soundtrack and writes it as MP3.", "lb_music_gen");
+  bool help = false;
+  lb_cli::configure(&app, "usage: lb_music_gen OUTPUT.mp3 [--wav OUTPUT.wav]\n", "", &help);
+  app.add_option("output", *mp3Path, "the MP3 file to write")->type_name("OUTPUT.mp3");
+  app.add_option("--wav", *wavPath, "also the exact samples before encoding, as 32-bit float WAV")
+      ->type_name("OUTPUT.wav");
+  std::string error;
+  if (!lb_cli::parse(&app, argc, argv, &error)) {
+    *status = lb_cli::refuse(app, error);
+  } else if (help) {
+    std::printf("%s", app.help().c_str());
+    *status = 0;
+  } else if (mp3Path->empty()) {
+    *status = lb_cli::refuse(app, "OUTPUT.mp3 is required");
+  } else {
+    return true;
+  }
+  return false;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   std::string mp3Path, wavPath;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--wav") {
-      if (++i >= argc) return usage();
-      wavPath = argv[i];
-    } else if (!arg.empty() && arg[0] == '-') {
-      std::fprintf(stderr, "lb_music_gen: unknown option '%s'\n", arg.c_str());
-      return usage();
-    } else if (mp3Path.empty()) {
-      mp3Path = arg;
-    } else {
-      return usage();
-    }
-  }
-  if (mp3Path.empty()) return usage();
+  int status = 0;
+  if (!parseArguments(argc, argv, &mp3Path, &wavPath, &status)) return status;
 
   const auto start = std::chrono::steady_clock::now();
   std::printf("music: rendering %.1f s at %d Hz\n", lb_synth::kTrackSeconds, lb_synth::kSampleRate);

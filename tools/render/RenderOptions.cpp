@@ -1,5 +1,7 @@
 #include "RenderOptions.h"
 
+#include "CommandLine.h"
+
 #include <sys/stat.h>
 
 #include <cerrno>
@@ -96,29 +98,156 @@ std::string formatIndex(size_t index, int width) {
 
 }  // namespace
 
+namespace {
+
+// The option values as typed. CLI11 takes care of the syntax (--opt VALUE,
+// --opt=VALUE, repeated --at, flags); readValues and the checks below give the
+// values their meaning, in this program's words.
+struct TypedValues {
+  std::vector<std::string> at;
+  std::string out, size, fps, from, to, video, contactSheet;
+};
+
+const char* const kSynopsis =
+    "usage: lattice-bloom-render --at SECONDS [--at SECONDS ...] --out PATH [--size WxH]\n"
+    "       lattice-bloom-render --fps N [--from A] [--to B] [--out FOLDER/] [--video FILE.mp4]\n"
+    "       lattice-bloom-render --contact-sheet FILE.png\n";
+
+const char* const kFooter =
+    "Any GL error while rendering a frame ends the run with a non-zero status.\n"
+    "The data set is data/config.txt in the working directory or beside the program.";
+
+// Every option of the program, with the text --help prints for it.
+void declareOptions(CLI::App* app, TypedValues* typed, RenderOptions* options) {
+  lb_cli::configure(app, kSynopsis, kFooter, &options->help);
+  app->add_option("--at", typed->at,
+                  "a clock value; repeat for several frames, rendered in the order given")
+      ->type_name("SECONDS")
+      ->allow_extra_args(false);
+  app->add_option("--out", typed->out,
+                  "a .png file (one frame), a pattern with %d (replaced by the\n"
+                  "0-based frame index), or a folder (frame-0000.png, ... for --at;\n"
+                  "frame_00000.png, ... for --fps)")
+      ->type_name("PATH");
+  app->add_option("--fps", typed->fps,
+                  "a sequence of N frames per second (1 to 1000): frame k at\n"
+                  "t = A + k / N, round((B - A) * N) frames in all")
+      ->type_name("N");
+  app->add_option("--from", typed->from, "the sequence's first clock value in seconds (default 0)")
+      ->type_name("A");
+  app->add_option("--to", typed->to, "where the sequence ends, in seconds (default 130)")->type_name("B");
+  app->add_option("--video", typed->video,
+                  "pipes the sequence to ffmpeg: H.264 (yuv420p, CRF 18) with\n"
+                  "data/music.mp3 from A to B as AAC; needs ffmpeg on PATH")
+      ->type_name("FILE");
+  app->add_option("--contact-sheet", typed->contactSheet,
+                  "one frame from the middle of each scene, labelled, in a 5x2 grid\n"
+                  "of tiles 3/10 of the frame size (384x216 at the default size)")
+      ->type_name("FILE");
+  app->add_option("--size", typed->size, "frame size in pixels (default 1280x720)")->type_name("WxH");
+  app->add_flag("--check-gl", options->checkGl,
+                "creates a debug GL context, reports driver messages and fails on\n"
+                "the first GL error with the frame's clock value");
+}
+
+CLI::App makeApp() {
+  return CLI::App("Renders the show at chosen demo clock values, offscreen and in exact time steps.",
+                  "lattice-bloom-render");
+}
+
+bool readSeconds(const char* name, const std::string& text, double* seconds, std::string* error) {
+  if (parseSeconds(text, seconds)) return true;
+  *error = std::string(name) + " needs a number of seconds, not '" + text + "'";
+  return false;
+}
+
+bool readPath(const char* name, const std::string& text, std::string* path, std::string* error) {
+  if (!text.empty()) {
+    *path = text;
+    return true;
+  }
+  *error = std::string(name) + " needs a non-empty path";
+  return false;
+}
+
+// Converts every value that was given into `options`.
+bool readValues(const CLI::App& app, const TypedValues& typed, RenderOptions* options, std::string* error) {
+  for (const std::string& text : typed.at) {
+    double seconds = 0;
+    if (!readSeconds("--at", text, &seconds, error)) return false;
+    options->times.push_back(seconds);
+  }
+  if (app.count("--from") > 0 && !readSeconds("--from", typed.from, &options->from, error)) return false;
+  if (app.count("--to") > 0 && !readSeconds("--to", typed.to, &options->to, error)) return false;
+  if (app.count("--fps") > 0 && (!parsePositive(typed.fps, &options->fps) || options->fps > kMaxFps)) {
+    *error = "--fps needs a whole number of frames per second from 1 to " + std::to_string(kMaxFps) + ", not '" +
+             typed.fps + "'";
+    return false;
+  }
+  if (app.count("--out") > 0 && !readPath("--out", typed.out, &options->out, error)) return false;
+  if (app.count("--video") > 0 && !readPath("--video", typed.video, &options->video, error)) return false;
+  if (app.count("--contact-sheet") > 0 && !readPath("--contact-sheet", typed.contactSheet, &options->contactSheet, error))
+    return false;
+  if (app.count("--size") > 0 && !parseSize(typed.size, &options->width, &options->height)) {
+    *error = "--size needs WIDTHxHEIGHT in pixels (1 to 16384 each), not '" + typed.size + "'";
+    return false;
+  }
+  return true;
+}
+
+// Exactly one way of choosing frames, with the options that belong to it.
+bool checkFrameChoice(const CLI::App& app, const RenderOptions& options, std::string* error) {
+  const bool haveOut = app.count("--out") > 0, haveFrom = app.count("--from") > 0, haveTo = app.count("--to") > 0;
+  const int modes = (options.times.empty() ? 0 : 1) + (options.fps > 0 ? 1 : 0) + (options.contactSheet.empty() ? 0 : 1);
+  if (modes == 0) {
+    *error = "no --at SECONDS given (nor --fps N or --contact-sheet FILE)";
+  } else if (modes > 1) {
+    *error = "--at, --fps and --contact-sheet choose frames in different ways; give only one of them";
+  } else if (options.fps == 0 && (haveFrom || haveTo)) {
+    *error = std::string(haveFrom ? "--from" : "--to") + " belongs to a sequence: give --fps N as well";
+  } else if (options.fps == 0 && !options.video.empty()) {
+    *error = "--video encodes a sequence: give --fps N as well";
+  } else if (!options.times.empty() && !haveOut) {
+    *error = "no --out PATH given";
+  } else if (options.fps > 0 && !haveOut && options.video.empty()) {
+    *error = "no --out FOLDER/ or --video FILE given for the sequence";
+  } else if (!options.contactSheet.empty() && haveOut) {
+    *error = "--contact-sheet names its own file; drop --out";
+  } else {
+    return true;
+  }
+  return false;
+}
+
+// A sequence that starts at or after 0, ends after it starts and has a
+// renderable number of frames.
+bool checkSequence(const RenderOptions& options, std::string* error) {
+  if (options.fps == 0) return true;
+  const double frames = (options.to - options.from) * options.fps;
+  if (options.from < 0) {
+    *error = "--from must not be negative (the show's clock starts at 0), not " + formatSeconds(options.from);
+  } else if (!(options.to > options.from)) {
+    *error = "--to (" + formatSeconds(options.to) + " s) must lie after --from (" + formatSeconds(options.from) + " s)";
+  } else if (frames > kMaxFrames) {
+    *error = "the sequence would have " + formatSeconds(frames) + " frames; at most " + std::to_string(kMaxFrames) +
+             " are rendered in one run";
+  } else if (sequenceFrameCount(options.from, options.to, options.fps) == 0) {
+    *error = "the sequence from " + formatSeconds(options.from) + " s to " + formatSeconds(options.to) + " s at " +
+             std::to_string(options.fps) + " fps has no frames";
+  } else {
+    return true;
+  }
+  return false;
+}
+
+}  // namespace
+
 std::string usage() {
-  return "usage: lattice-bloom-render --at SECONDS [--at SECONDS ...] --out PATH [--size WxH]\n"
-         "       lattice-bloom-render --fps N [--from A] [--to B] [--out FOLDER/] [--video FILE.mp4]\n"
-         "       lattice-bloom-render --contact-sheet FILE.png\n"
-         "  Renders the show at chosen demo clock values, offscreen and in exact time steps.\n"
-         "  --at SECONDS   a clock value; repeat for several frames, rendered in the order given\n"
-         "  --out PATH     a .png file (one frame), a pattern with %d (replaced by the\n"
-         "                 0-based frame index), or a folder (frame-0000.png, ... for --at;\n"
-         "                 frame_00000.png, ... for --fps)\n"
-         "  --fps N        a sequence of N frames per second (1 to 1000): frame k at\n"
-         "                 t = A + k / N, round((B - A) * N) frames in all\n"
-         "  --from A       the sequence's first clock value in seconds (default 0)\n"
-         "  --to B         where the sequence ends, in seconds (default 130)\n"
-         "  --video FILE   pipes the sequence to ffmpeg: H.264 (yuv420p, CRF 18) with\n"
-         "                 data/music.mp3 from A to B as AAC; needs ffmpeg on PATH\n"
-         "  --contact-sheet FILE\n"
-         "                 one frame from the middle of each scene, labelled, in a 5x2 grid\n"
-         "                 of tiles 3/10 of the frame size (384x216 at the default size)\n"
-         "  --size WxH     frame size in pixels (default 1280x720)\n"
-         "  --check-gl     creates a debug GL context, reports driver messages and fails on\n"
-         "                 the first GL error with the frame's clock value\n"
-         "  Any GL error while rendering a frame ends the run with a non-zero status.\n"
-         "  The data set is data/config.txt in the working directory or beside the program.\n";
+  CLI::App app = makeApp();
+  TypedValues typed;
+  RenderOptions options;
+  declareOptions(&app, &typed, &options);
+  return app.help();
 }
 
 bool parseSize(const std::string& text, int* width, int* height) {
@@ -133,141 +262,12 @@ bool parseSize(const std::string& text, int* width, int* height) {
 }
 
 bool parseOptions(int argc, const char* const* argv, RenderOptions* options, std::string* error) {
+  CLI::App app = makeApp();
+  TypedValues typed;
   RenderOptions parsed;
-  bool haveOut = false;
-  bool haveFrom = false;
-  bool haveTo = false;
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    std::string value;
-    bool inlineValue = false;
-    const size_t eq = arg.find('=');
-    if (arg.compare(0, 2, "--") == 0 && eq != std::string::npos) {
-      value = arg.substr(eq + 1);
-      arg = arg.substr(0, eq);
-      inlineValue = true;
-    }
-    if (arg == "--help" || arg == "-h") {
-      parsed.help = true;
-      continue;
-    }
-    if (arg == "--check-gl") {
-      if (inlineValue) {
-        *error = "--check-gl takes no value";
-        return false;
-      }
-      parsed.checkGl = true;
-      continue;
-    }
-    const bool takesValue = arg == "--at" || arg == "--out" || arg == "--size" || arg == "--fps" ||
-                            arg == "--from" || arg == "--to" || arg == "--video" || arg == "--contact-sheet";
-    if (!takesValue) {
-      *error = "unknown argument '" + std::string(argv[i]) + "'";
-      return false;
-    }
-    if (!inlineValue) {
-      if (i + 1 >= argc) {
-        *error = arg + " needs a value";
-        return false;
-      }
-      value = argv[++i];
-    }
-    if (arg == "--at" || arg == "--from" || arg == "--to") {
-      double seconds = 0;
-      if (!parseSeconds(value, &seconds)) {
-        *error = arg + " needs a number of seconds, not '" + value + "'";
-        return false;
-      }
-      if (arg == "--at") {
-        parsed.times.push_back(seconds);
-      } else if (arg == "--from") {
-        parsed.from = seconds;
-        haveFrom = true;
-      } else {
-        parsed.to = seconds;
-        haveTo = true;
-      }
-    } else if (arg == "--fps") {
-      int fps = 0;
-      if (!parsePositive(value, &fps) || fps > kMaxFps) {
-        *error = "--fps needs a whole number of frames per second from 1 to " + std::to_string(kMaxFps) +
-                 ", not '" + value + "'";
-        return false;
-      }
-      parsed.fps = fps;
-    } else if (arg == "--out" || arg == "--video" || arg == "--contact-sheet") {
-      if (value.empty()) {
-        *error = arg + " needs a non-empty path";
-        return false;
-      }
-      if (arg == "--out") {
-        parsed.out = value;
-        haveOut = true;
-      } else if (arg == "--video") {
-        parsed.video = value;
-      } else {
-        parsed.contactSheet = value;
-      }
-    } else {
-      if (!parseSize(value, &parsed.width, &parsed.height)) {
-        *error = "--size needs WIDTHxHEIGHT in pixels (1 to 16384 each), not '" + value + "'";
-        return false;
-      }
-    }
-  }
-  if (!parsed.help) {
-    const int modes = (parsed.times.empty() ? 0 : 1) + (parsed.fps > 0 ? 1 : 0) + (parsed.contactSheet.empty() ? 0 : 1);
-    if (modes == 0) {
-      *error = "no --at SECONDS given (nor --fps N or --contact-sheet FILE)";
-      return false;
-    }
-    if (modes > 1) {
-      *error = "--at, --fps and --contact-sheet choose frames in different ways; give only one of them";
-      return false;
-    }
-    if (parsed.fps == 0 && (haveFrom || haveTo)) {
-      *error = std::string(haveFrom ? "--from" : "--to") + " belongs to a sequence: give --fps N as well";
-      return false;
-    }
-    if (parsed.fps == 0 && !parsed.video.empty()) {
-      *error = "--video encodes a sequence: give --fps N as well";
-      return false;
-    }
-    if (!parsed.times.empty() && !haveOut) {
-      *error = "no --out PATH given";
-      return false;
-    }
-    if (parsed.fps > 0) {
-      if (!haveOut && parsed.video.empty()) {
-        *error = "no --out FOLDER/ or --video FILE given for the sequence";
-        return false;
-      }
-      if (parsed.from < 0) {
-        *error = "--from must not be negative (the show's clock starts at 0), not " + formatSeconds(parsed.from);
-        return false;
-      }
-      if (!(parsed.to > parsed.from)) {
-        *error = "--to (" + formatSeconds(parsed.to) + " s) must lie after --from (" + formatSeconds(parsed.from) +
-                 " s)";
-        return false;
-      }
-      const double frames = (parsed.to - parsed.from) * parsed.fps;
-      if (frames > kMaxFrames) {
-        *error = "the sequence would have " + formatSeconds(frames) + " frames; at most " +
-                 std::to_string(kMaxFrames) + " are rendered in one run";
-        return false;
-      }
-      if (sequenceFrameCount(parsed.from, parsed.to, parsed.fps) == 0) {
-        *error = "the sequence from " + formatSeconds(parsed.from) + " s to " + formatSeconds(parsed.to) + " s at " +
-                 std::to_string(parsed.fps) + " fps has no frames";
-        return false;
-      }
-    }
-    if (!parsed.contactSheet.empty() && haveOut) {
-      *error = "--contact-sheet names its own file; drop --out";
-      return false;
-    }
-  }
+  declareOptions(&app, &typed, &parsed);
+  if (!lb_cli::parse(&app, argc, argv, error) || !readValues(app, typed, &parsed, error)) return false;
+  if (!parsed.help && !(checkFrameChoice(app, parsed, error) && checkSequence(parsed, error))) return false;
   *options = parsed;
   return true;
 }

@@ -4,7 +4,7 @@
 // music, or a contact sheet of the ten scenes.
 
 #include "ContactSheet.h"
-#include "DataSet.h"
+#include "DataSetContract.h"
 #include "DataSetLocator.h"
 #include "FrameRenderer.h"
 #include "GlCheck.h"
@@ -27,12 +27,28 @@
 namespace {
 
 const char* const kProgram = "lattice-bloom-render";
-const char* const kMusicPath = "data/music.mp3";
+
+// Everything one run decides and holds, from the command line to the last frame.
+struct Run {
+  lb_render::RenderOptions options;
+  std::vector<double> times;        // clock value of every frame, in rendering order
+  std::vector<std::string> paths;   // one PNG per frame, or none
+  std::string sheetPath;            // absolute, or "" without --contact-sheet
+  lb_render::VideoSettings video;   // used with --video only
+  size_t missingEntries = 0;        // catalogue entries the scenes need and the data set lacks
+
+  bool stills() const { return !options.times.empty(); }
+  bool sequence() const { return options.fps > 0; }
+  bool sheet() const { return !options.contactSheet.empty(); }
+  bool encodes() const { return !options.video.empty(); }
+};
 
 int fail(const std::string& message) {
   std::fprintf(stderr, "%s: %s\n", kProgram, message.c_str());
   return 1;
 }
+
+void warn(const std::string& message) { std::fprintf(stderr, "%s: warning: %s\n", kProgram, message.c_str()); }
 
 std::string workingDirectory() {
   char buffer[PATH_MAX];
@@ -44,146 +60,192 @@ std::string absolute(const std::string& path, const std::string& cwd) {
   return !path.empty() && path[0] == '/' ? path : cwd + "/" + path;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  lb_render::RenderOptions options;
-  std::string error;
-  if (!lb_render::parseOptions(argc, argv, &options, &error)) {
-    std::fprintf(stderr, "%s: %s\n%s", kProgram, error.c_str(), lb_render::usage().c_str());
-    return 2;
+// Refuses what can be refused before anything is loaded: a video that H.264
+// cannot hold or that no ffmpeg can make.
+bool checkVideoRequest(Run* run, std::string* error) {
+  if (!run->encodes()) return true;
+  const lb_render::RenderOptions& o = run->options;
+  if (o.width % 2 != 0 || o.height % 2 != 0) {
+    *error = "--video needs an even width and height (H.264 in 4:2:0 halves both for colour), not " +
+             std::to_string(o.width) + "x" + std::to_string(o.height);
+    return false;
   }
-  if (options.help) {
-    std::printf("%s", lb_render::usage().c_str());
-    return 0;
+  run->video.ffmpeg = lb_render::findProgram("ffmpeg");
+  if (run->video.ffmpeg.empty()) {
+    *error = "--video needs the ffmpeg program, which is not on PATH (scripts/setup.sh installs it)";
+    return false;
   }
-  const bool stills = !options.times.empty();
-  const bool sequence = options.fps > 0;
-  const bool sheet = !options.contactSheet.empty();
+  return true;
+}
 
-  // Everything that can be refused is refused before the data set is loaded.
-  lb_render::VideoSettings video;
-  if (!options.video.empty()) {
-    if (options.width % 2 != 0 || options.height % 2 != 0)
-      return fail("--video needs an even width and height (H.264 in 4:2:0 halves both for colour), not " +
-                  std::to_string(options.width) + "x" + std::to_string(options.height));
-    video.ffmpeg = lb_render::findProgram("ffmpeg");
-    if (video.ffmpeg.empty())
-      return fail("--video needs the ffmpeg program, which is not on PATH (scripts/setup.sh installs it)");
-  }
-
-  // Frame times and output paths are fixed before the data set is located,
-  // which may change the working directory.
+// Frame times and output paths, fixed against the working directory the user
+// gave them in, before locating the data set may change it.
+bool planFrames(Run* run, std::string* error) {
+  const lb_render::RenderOptions& o = run->options;
   const std::string cwd = workingDirectory();
-  std::vector<double> times;
-  if (stills) times = options.times;
-  if (sequence) {
-    const size_t count = lb_render::sequenceFrameCount(options.from, options.to, options.fps);
-    times.reserve(count);
-    for (size_t k = 0; k < count; ++k) times.push_back(lb_render::sequenceTime(options.from, options.fps, k));
+  if (run->stills()) run->times = o.times;
+  if (run->sequence()) {
+    const size_t count = lb_render::sequenceFrameCount(o.from, o.to, o.fps);
+    run->times.reserve(count);
+    for (size_t k = 0; k < count; ++k) run->times.push_back(lb_render::sequenceTime(o.from, o.fps, k));
   }
-  std::vector<std::string> paths;
-  if (!options.out.empty() &&
-      !lb_render::outputPaths(options.out, times.size(), cwd, &paths, &error,
-                              sequence ? lb_render::FolderNaming::kSequence : lb_render::FolderNaming::kStills))
-    return fail(error);
-  const std::string sheetPath = sheet ? absolute(options.contactSheet, cwd) : "";
-  if (!options.video.empty()) {
-    video.output = absolute(options.video, cwd);
-    video.width = options.width;
-    video.height = options.height;
-    video.fps = options.fps;
-    video.from = options.from;
-    video.to = options.to;
+  const auto naming = run->sequence() ? lb_render::FolderNaming::kSequence : lb_render::FolderNaming::kStills;
+  if (!o.out.empty() && !lb_render::outputPaths(o.out, run->times.size(), cwd, &run->paths, error, naming))
+    return false;
+  if (run->sheet()) run->sheetPath = absolute(o.contactSheet, cwd);
+  if (run->encodes()) {
+    run->video.output = absolute(o.video, cwd);
+    run->video.width = o.width;
+    run->video.height = o.height;
+    run->video.fps = o.fps;
+    run->video.from = o.from;
+    run->video.to = o.to;
   }
+  return true;
+}
 
-  if (!lb_engine::locateDataSet(&error)) return fail(error);
-  const std::vector<std::string> missingKeys = lb_render::missingCatalogueKeys("data/config.txt");
-  for (const std::string& key : missingKeys)
-    std::fprintf(stderr, "%s: data/config.txt has no \"%s\" entry, which the scenes look up\n", kProgram,
-                 key.c_str());
-  for (const std::string& file : lb_render::missingFixedFiles())
-    std::fprintf(stderr, "%s: warning: %s is missing; the scenes that load it draw nothing of it\n", kProgram,
-                 file.c_str());
-  if (!options.video.empty()) {
-    if (access(kMusicPath, R_OK) != 0)
-      return fail(std::string("--video muxes in the music, but ") + kMusicPath + " cannot be read in " +
-                  workingDirectory());
-    video.music = workingDirectory() + "/" + kMusicPath;
+// Finds the data set and says what it lacks of what the scenes need: a missing
+// catalogue entry would end the run inside the catalogue, a missing mesh only
+// leaves it undrawn.
+bool checkDataSet(Run* run, std::string* error) {
+  if (!lb_engine::locateDataSet(error)) return false;
+  const std::vector<std::string> missing = lb_dataset::missingCatalogueEntries(lb_engine::kCataloguePath);
+  for (const std::string& entry : missing)
+    std::fprintf(stderr, "%s: %s has no \"%s\" entry, which the scenes look up\n", kProgram,
+                 lb_engine::kCataloguePath, entry.c_str());
+  run->missingEntries = missing.size();
+  for (const std::string& file : lb_dataset::missingFixedFiles())
+    warn(file + " is missing; the scenes that load it draw nothing of it");
+  if (!run->encodes()) return true;
+  if (access(lb_dataset::kMusicPath, R_OK) != 0) {
+    *error = std::string("--video muxes in the music, but ") + lb_dataset::kMusicPath + " cannot be read in " +
+             workingDirectory();
+    return false;
   }
+  run->video.music = workingDirectory() + "/" + lb_dataset::kMusicPath;
+  return true;
+}
 
-  lb_render::HeadlessContext context;
-  if (!context.create(options.width, options.height, &error, options.checkGl)) return fail(error);
-  lb_render::GlErrorCheck glCheck;
-  if (!glCheck.start(options.checkGl))
-    std::fprintf(stderr, "%s: the driver offers no KHR_debug output; checking glGetError after each frame only\n",
-                 kProgram);
-
-  // Constructed and initialised exactly as the show's entry point does it, so
-  // every scene draws the same random numbers in the same order.
-  MyDemo* demo = new MyDemo(options.width, options.height);
+// Constructed and initialised exactly as the show's entry point does it, so
+// every scene draws the same random numbers in the same order.
+MyDemo* loadShow(const Run& run, lb_render::GlErrorCheck* glCheck, std::string* error) {
+  MyDemo* demo = new MyDemo(run.options.width, run.options.height);
   try {
     demo->init();
   } catch (const std::exception& e) {
-    return fail(std::string("loading the data set failed (") + e.what() + ")" +
-                (missingKeys.empty() ? "" : ": data/config.txt lacks entries listed above"));
+    *error = std::string("loading the data set failed (") + e.what() + ")" +
+             (run.missingEntries == 0 ? "" : std::string(": ") + lb_engine::kCataloguePath + " lacks entries listed above");
+    return nullptr;
   }
-  if (!glCheck.check("loading the data set", &error)) {
-    if (options.checkGl) return fail(error);
+  if (!glCheck->check("loading the data set", error)) {
+    if (run.options.checkGl) return nullptr;
     // Not a frame's fault: reported, and cleared so that it is not blamed on the first frame.
-    std::fprintf(stderr, "%s: warning: %s\n", kProgram, error.c_str());
+    warn(*error);
   }
+  return demo;
+}
 
-  std::vector<lb_render::SheetEntry> entries;
-  std::unique_ptr<lb_render::ContactSheet> contactSheet;
+// Where the frames go besides the PNG files: the contact sheet's grid and the video.
+struct Outputs {
+  std::vector<lb_render::SheetEntry> entries;  // the contact sheet's scenes
+  std::unique_ptr<lb_render::ContactSheet> sheet;
   lb_render::LabelFont font;
-  if (sheet) {
-    entries = lb_render::contactSheetEntries(*demo);
-    for (const lb_render::SheetEntry& entry : entries) times.push_back(entry.t);
-    const lb_render::SheetLayout layout = lb_render::contactSheetLayout(options.width, options.height, entries.size());
-    if (!font.load(lb_render::defaultLabelFont(), layout.fontPixels, &error)) return fail(error);
-    contactSheet.reset(new lb_render::ContactSheet(layout));
-  }
-
   lb_render::VideoEncoder encoder;
-  if (!options.video.empty() && !encoder.start(video, &error)) return fail(error);
+};
 
-  lb_render::FrameRenderer renderer(demo, options.width, options.height);
+// Adds the contact sheet's frames (one per scene) to the run and starts ffmpeg.
+bool openOutputs(Run* run, const MyDemo& demo, Outputs* outputs, std::string* error) {
+  if (run->sheet()) {
+    outputs->entries = lb_render::contactSheetEntries(demo);
+    for (const lb_render::SheetEntry& entry : outputs->entries) run->times.push_back(entry.t);
+    const lb_render::SheetLayout layout =
+        lb_render::contactSheetLayout(run->options.width, run->options.height, outputs->entries.size());
+    if (!outputs->font.load(lb_render::defaultLabelFont(), layout.fontPixels, error)) return false;
+    outputs->sheet.reset(new lb_render::ContactSheet(layout));
+  }
+  return !run->encodes() || outputs->encoder.start(run->video, error);
+}
+
+// Hands frame i to every output that takes it.
+bool writeFrame(const Run& run, size_t i, const lb_render::Image& image, Outputs* outputs, std::string* error) {
+  if (!run.paths.empty() && !lb_render::writePng(run.paths[i], image, error)) return false;
+  if (run.encodes() && !outputs->encoder.write(image, error)) {
+    std::string status;
+    outputs->encoder.finish(&status);
+    if (!status.empty()) *error += ": " + status;
+    return false;
+  }
+  if (outputs->sheet) outputs->sheet->place(i, image, lb_render::sheetLabel(i, outputs->entries[i]), &outputs->font);
+  return true;
+}
+
+bool renderFrames(const Run& run, MyDemo* demo, lb_render::GlErrorCheck* glCheck, Outputs* outputs,
+                  std::string* error) {
+  lb_render::FrameRenderer renderer(demo, run.options.width, run.options.height);
   lb_render::Image image;
   std::unique_ptr<lb_render::Progress> progress;
-  if (times.size() > 1) progress.reset(new lb_render::Progress(times.size(), stderr, isatty(STDERR_FILENO) == 1));
-  for (size_t i = 0; i < times.size(); ++i) {
-    renderer.render(times[i], &image);
-    if (!glCheck.check("rendering " + lb_render::describeFrame(times[i]) + " (frame " + std::to_string(i) + ")",
-                       &error))
-      return fail(error);
-    if (!paths.empty() && !lb_render::writePng(paths[i], image, &error)) return fail(error);
-    if (stills) {
+  if (run.times.size() > 1)
+    progress.reset(new lb_render::Progress(run.times.size(), stderr, isatty(STDERR_FILENO) == 1));
+  for (size_t i = 0; i < run.times.size(); ++i) {
+    renderer.render(run.times[i], &image);
+    const std::string frame = "rendering " + lb_render::describeFrame(run.times[i]) + " (frame " + std::to_string(i) + ")";
+    if (!glCheck->check(frame, error) || !writeFrame(run, i, image, outputs, error)) return false;
+    if (run.stills()) {
       if (progress) progress->clear();
-      std::printf("%s: t = %.3f s -> %s\n", kProgram, times[i], paths[i].c_str());
+      std::printf("%s: t = %.3f s -> %s\n", kProgram, run.times[i], run.paths[i].c_str());
       std::fflush(stdout);
     }
-    if (!options.video.empty() && !encoder.write(image, &error)) {
-      std::string status;
-      encoder.finish(&status);
-      return fail(error + (status.empty() ? "" : ": " + status));
-    }
-    if (contactSheet) contactSheet->place(i, image, lb_render::sheetLabel(i, entries[i]), &font);
     if (progress) progress->update(i + 1);
   }
   if (progress) progress->finish(std::string(kProgram) + ": ");
+  return true;
+}
 
-  if (!options.video.empty()) {
-    if (!encoder.finish(&error)) return fail(error);
-    std::printf("%s: %zu frames at %d fps from %.3f s to %.3f s -> %s\n", kProgram, times.size(), options.fps,
-                options.from, options.to, video.output.c_str());
+// Closes the video and writes the contact sheet, with one summary line each.
+bool finishOutputs(const Run& run, Outputs* outputs, std::string* error) {
+  if (run.encodes()) {
+    if (!outputs->encoder.finish(error)) return false;
+    std::printf("%s: %zu frames at %d fps from %.3f s to %.3f s -> %s\n", kProgram, run.times.size(),
+                run.options.fps, run.options.from, run.options.to, run.video.output.c_str());
   }
-  if (sequence && !paths.empty())
-    std::printf("%s: %zu frames -> %s ... %s\n", kProgram, paths.size(), paths.front().c_str(),
-                paths.back().c_str());
-  if (contactSheet) {
-    if (!lb_render::writePng(sheetPath, contactSheet->image(), &error)) return fail(error);
-    std::printf("%s: contact sheet of %zu scenes -> %s\n", kProgram, entries.size(), sheetPath.c_str());
+  if (run.sequence() && !run.paths.empty())
+    std::printf("%s: %zu frames -> %s ... %s\n", kProgram, run.paths.size(), run.paths.front().c_str(),
+                run.paths.back().c_str());
+  if (outputs->sheet) {
+    if (!lb_render::writePng(run.sheetPath, outputs->sheet->image(), error)) return false;
+    std::printf("%s: contact sheet of %zu scenes -> %s\n", kProgram, outputs->entries.size(), run.sheetPath.c_str());
   }
+  return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Run run;
+  std::string error;
+  if (!lb_render::parseOptions(argc, argv, &run.options, &error)) {
+    std::fprintf(stderr, "%s: %s\n%s", kProgram, error.c_str(), lb_render::usage().c_str());
+    return 2;
+  }
+  if (run.options.help) {
+    std::printf("%s", lb_render::usage().c_str());
+    return 0;
+  }
+  if (!checkVideoRequest(&run, &error) || !planFrames(&run, &error) || !checkDataSet(&run, &error))
+    return fail(error);
+
+  lb_render::HeadlessContext context;
+  if (!context.create(run.options.width, run.options.height, &error, run.options.checkGl)) return fail(error);
+  lb_render::GlErrorCheck glCheck;
+  if (!glCheck.start(run.options.checkGl))
+    std::fprintf(stderr, "%s: the driver offers no KHR_debug output; checking glGetError after each frame only\n",
+                 kProgram);
+  MyDemo* demo = loadShow(run, &glCheck, &error);
+  if (demo == nullptr) return fail(error);
+
+  Outputs outputs;
+  if (!openOutputs(&run, *demo, &outputs, &error) || !renderFrames(run, demo, &glCheck, &outputs, &error) ||
+      !finishOutputs(run, &outputs, &error))
+    return fail(error);
   return 0;
 }
