@@ -39,9 +39,9 @@ const std::map<std::string, ProgramContract> kContracts = {
 
 }  // namespace
 
-class DataSetContract : public lb_test::GlTest {};
+class ShaderContract : public lb_test::GlTest {};
 
-TEST_F(DataSetContract, ProgramsReadOnlyTheLocationsAndUniformsTheyAreGiven) {
+TEST_F(ShaderContract, ProgramsReadOnlyTheLocationsAndUniformsTheyAreGiven) {
   lb_engine::Config config("data/config.txt");
   for (const auto& [key, contract] : kContracts) {
     SCOPED_TRACE(key);
