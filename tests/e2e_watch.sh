@@ -13,9 +13,14 @@
 #   printed once in the title and once in the next scene);
 # - a plain Escape key press, sent to whichever window has the focus as a
 #   keyboard would, ends the show with status 0.
+# With a second argument, every capture and its closest rendered frame are kept
+# in that folder (MODE-N-capture.png, MODE-N-render.png); failed ones are kept
+# in BUILD_DIR anyway.
 set -u
-build=${1:?usage: e2e_watch.sh BUILD_DIR}
+build=${1:?usage: e2e_watch.sh BUILD_DIR [KEEP_DIR]}
 build=$(cd "$build" && pwd)
+keep=${2:-}
+[ -n "$keep" ] && mkdir -p "$keep"
 show="$build/lattice-bloom"
 render="$build/lattice-bloom-render"
 match="$build/tests/frame_match"
@@ -136,7 +141,8 @@ watch_show() {
   # screen: before it the window is black. Grabs follow each other within a
   # few tenths of a second, which bounds the error of the clock's origin.
   origin=""
-  for _ in $(seq 1 1200); do
+  local deadline=$((SECONDS + 60))
+  while [ $SECONDS -lt $deadline ] && kill -0 "$pid" 2>/dev/null; do
     local at
     at=$("$grab_png" "$tmp/$mode-first.png") || at=""
     lit=$(lit_share "$tmp/$mode-first.png")
@@ -144,17 +150,15 @@ watch_show() {
       origin=$at
       break
     fi
-    kill -0 "$pid" 2>/dev/null || break
     sleep 0.05
   done
   if [ -z "$origin" ]; then
-    note "$mode: the screen never lit up: $(tail -3 "$tmp/$mode.err" | tr '\n' ' ')"
+    note "$mode: the screen did not light up within 60 s of the window's appearance: $(tail -3 "$tmp/$mode.err" | tr '\n' ' ')"
     fail=1
   else
     local title_frames next_frames
-    title_frames=$(distinct_frames)
-    sleep_until_clock 3.5
     capture "$mode-1"
+    title_frames=$(distinct_frames)
     sleep_until_clock 9
     capture "$mode-2"
     sleep_until_clock 14.5
@@ -266,14 +270,20 @@ if [ ${#captures[@]} -gt 0 ]; then
       t=$(cat "$tmp/$c.t")
       at=$(awk -v t="$t" -v b="$best" -v n="$steps_before" -v s="$search_step" 'BEGIN { printf "%.3f", t + (b - n) * s }')
       note "$c: captured near t = $t s, closest frame t = $at s: $result"
+      keep_here=$keep
       if ! awk -v l="${lit:-0}" -v m="$min_lit" 'BEGIN { exit !(l > m) }'; then
         note "$c: the capture is blank (lit share $lit)"
         fail=1
       fi
       if ! awk -v d="${mad:-999}" -v m="$max_mad" 'BEGIN { exit !(d < m) }'; then
         note "$c: no frame from 1 s before to 2 s after matches the capture (closest differs by $mad, more than $max_mad)"
-        cp "$tmp/$c.png" "$build/e2e_watch-$c.png" && note "kept the capture as $build/e2e_watch-$c.png"
+        keep_here=${keep:-$build}
+        note "capture and closest frame kept as $keep_here/e2e_watch-$c-*.png"
         fail=1
+      fi
+      if [ -n "$keep_here" ] && [ -n "$best" ]; then
+        cp "$tmp/$c.png" "$keep_here/e2e_watch-$c-capture.png"
+        cp "${files[$best]}" "$keep_here/e2e_watch-$c-render.png"
       fi
       index=$((index + 1))
     done
