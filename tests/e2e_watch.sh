@@ -32,16 +32,17 @@ source "$(dirname "$0")/x11/show_window.sh"
 width=320
 height=180
 # Candidate frames: every 1/60 s from 1 s before to 2 s after the estimated
-# clock value. The estimate errs late rather than early: the origin is the
-# first grab that shows a lit frame, and the first frame itself takes a few
-# tenths of a second while the GL driver compiles the shaders.
+# clock value. The estimate lags the show's clock more often than it leads it:
+# the origin is the first grab that shows a lit frame, some time after the
+# clock started, and the first frames come slowly while the GL driver compiles
+# on first use.
 search_step=$(awk 'BEGIN { print 1 / 60 }')
 steps_before=60
 steps_after=120
 # Mean absolute difference (levels of 255 per channel) under which a capture
-# is the renderer's frame. The closest candidate is at most 1/60 s off, and
-# frames 1/30 s apart differ by up to about 3 while the cubes fly; frames a
-# second apart differ by 4.5 or more, a black screen by about 10.
+# is the renderer's frame. While the cubes fly, frames 1/60 s apart differ by
+# up to about 3 and the closest candidate (at most 1/120 s off) by under 2;
+# frames a second apart differ by 4.5 or more, a black screen by 20 or more.
 max_mad=3.0
 min_lit=0.2  # share of lit pixels; the show's background is a lit dark blue
 
@@ -111,15 +112,19 @@ sleep_until_clock() {
   sleep "$wait"
 }
 
-# Captures the screen to $tmp/$1.png and records the clock value estimated from
-# the moment of the grab in $tmp/$1.t.
+# Captures the screen to $tmp/$1.png, records the clock value estimated from
+# the moment of the grab in $tmp/$1.t and lists the capture for comparison.
+captures=()
 capture() {
   local at
-  at=$("$grab_png" "$tmp/$1.png") || return 1
+  if ! at=$("$grab_png" "$tmp/$1.png"); then
+    note "$1: the screen could not be captured"
+    fail=1
+    return
+  fi
   awk -v at="$at" -v origin="$origin" 'BEGIN { printf "%.3f\n", at - origin }' >"$tmp/$1.t"
+  captures+=("$1")
 }
-
-captures=()
 
 # One watch of the show on display $DISPLAY, named $1 in the messages.
 watch_show() {
@@ -164,7 +169,6 @@ watch_show() {
     sleep_until_clock 14.5
     capture "$mode-3"
     next_frames=$(distinct_frames)
-    captures+=("$mode-1" "$mode-2" "$mode-3")
     note "$mode: distinct frames in 2 s captured at 30 fps: $title_frames in the title, $next_frames in the next scene"
     if [ "${title_frames%% *}" -le 1 ] || [ "${next_frames%% *}" -le 1 ]; then
       note "$mode: the picture does not animate"
