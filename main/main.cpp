@@ -21,11 +21,13 @@ const double kShowLength = 130.0;  // seconds; the last scene ends at 128
 // mode rather than 0 by 0: a window manager that supports full screen resizes
 // it anyway, but without one (bare X, a kiosk) nothing would, and SDL's 0 by 0
 // becomes a 1x1 window that plays the show to nobody. Without a window manager
-// nobody gives the window keyboard focus either, so it takes it itself, or
-// Escape would never reach it.
+// nobody gives the window the keyboard focus either: SDL's X11 backend happens
+// to take it then, but that is no promise of its interface, and Escape must
+// reach the window, so it is asked for here.
 SDL_Window* openShowWindow() {
   const int display = 0;  // where SDL_WINDOWPOS_UNDEFINED places the window
   SDL_DisplayMode desktop;
+  // With no mode to go by, 0 by 0 leaves the size to a window manager as before.
   if (SDL_GetDesktopDisplayMode(display, &desktop) != 0) desktop.w = desktop.h = 0;
   SDL_Window* window = SDL_CreateWindow("Lattice Bloom", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, desktop.w,
                                         desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_OPENGL);
