@@ -17,6 +17,27 @@ namespace {
 
 const double kShowLength = 130.0;  // seconds; the last scene ends at 128
 
+// The full-screen-desktop window, created at the size of the desktop's display
+// mode rather than 0 by 0: a window manager that supports full screen resizes
+// it anyway, but without one (bare X, a kiosk) nothing would, and SDL's 0 by 0
+// becomes a 1x1 window that plays the show to nobody. Without a window manager
+// nobody gives the window the keyboard focus either: SDL's X11 backend happens
+// to take it then, but that is no promise of its interface, and Escape must
+// reach the window, so it is asked for here.
+SDL_Window* openShowWindow() {
+  const int display = 0;  // where SDL_WINDOWPOS_UNDEFINED places the window
+  SDL_DisplayMode desktop;
+  // With no mode to go by, 0 by 0 leaves the size to a window manager as before.
+  if (SDL_GetDesktopDisplayMode(display, &desktop) != 0) desktop.w = desktop.h = 0;
+  SDL_Window* window = SDL_CreateWindow("Lattice Bloom", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, desktop.w,
+                                        desktop.h, SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_OPENGL);
+  if (window != nullptr) {
+    SDL_RaiseWindow(window);
+    SDL_SetWindowInputFocus(window);
+  }
+  return window;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -39,8 +60,7 @@ int main(int argc, char** argv) {
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
     std::fprintf(stderr, "lattice-bloom: no audio (%s); playing without sound\n", SDL_GetError());
   }
-  SDL_Window* window = SDL_CreateWindow("Lattice Bloom", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 0, 0,
-                                        SDL_WINDOW_FULLSCREEN_DESKTOP | SDL_WINDOW_OPENGL);
+  SDL_Window* window = openShowWindow();
   if (window == nullptr) {
     std::fprintf(stderr, "lattice-bloom: cannot open a full-screen OpenGL window: %s\n", SDL_GetError());
     SDL_Quit();

@@ -9,7 +9,7 @@ packages=(
   libsdl2-dev libsdl2-mixer-dev libglew-dev libpng-dev libturbojpeg0-dev libjpeg-dev
   libfreetype-dev fonts-dejavu-core libmp3lame-dev
   libgtest-dev libgmock-dev libglm-dev libcli11-dev graphviz
-  xvfb xauth xdotool libgl1-mesa-dri
+  xvfb xauth xdotool x11-utils openbox libxfixes-dev libgl1-mesa-dri
   ffmpeg gnuplot-nox
   clang libclang-rt-14-dev
   libbenchmark-dev libtinyobjloader-dev libassimp-dev
