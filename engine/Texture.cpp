@@ -3,6 +3,7 @@
 #include "Gl.h"
 #include "FileBytes.h"
 #include "ImageDecoder.h"
+#include "TextureUpload.h"
 
 #include <cstdio>
 #include <string>
@@ -28,7 +29,9 @@ bool decodeFile(const char* path, Decoder decoder, DecodedImage* image) {
   return true;
 }
 
-void upload(unsigned int name, const DecodedImage& image) {
+}  // namespace
+
+void uploadTextureImage(unsigned int name, const DecodedImage& image) {
   glBindTexture(GL_TEXTURE_2D, name);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -42,8 +45,6 @@ void upload(unsigned int name, const DecodedImage& image) {
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, image.format, GL_UNSIGNED_BYTE,
                image.pixels.data());
 }
-
-}  // namespace
 
 Texture::Texture(const char* path, ImgType type) : texture(0), width(0), height(0) {
   glGenTextures(1, &texture);
@@ -60,7 +61,7 @@ void Texture::loadJPEG(const char* path, unsigned int name) {
   if (!decodeFile(path, decodeJPEG, &image)) return;
   width = image.width;
   height = image.height;
-  upload(name, image);
+  uploadTextureImage(name, image);
 }
 
 void Texture::loadPNG(const char* path, unsigned int name) {
@@ -68,7 +69,7 @@ void Texture::loadPNG(const char* path, unsigned int name) {
   if (!decodeFile(path, decodePNG, &image)) return;
   width = image.width;
   height = image.height;
-  upload(name, image);
+  uploadTextureImage(name, image);
 }
 
 void Texture::loadTGA(const char* path, unsigned int name) {
@@ -76,7 +77,7 @@ void Texture::loadTGA(const char* path, unsigned int name) {
   if (!decodeFile(path, decodeTGA, &image)) return;
   width = image.width;
   height = image.height;
-  upload(name, image);
+  uploadTextureImage(name, image);
 }
 
 }  // namespace lb_engine
