@@ -17,7 +17,7 @@ namespace {
 const float kMargin = 8.0f;
 const float kTimelineHeight = 46.0f;     // pixels of the scene bar
 const float kGraphHeight = 48.0f;
-const float kGraphTopMs = 33.3f;         // the graph spans 0 to two 60 fps frames
+const float kGraphTopMs = 33.3f;         // the graph spans at least 0 to two 60 fps frames
 const float kFrameBudgetMs = 1000.0f / 60.0f;
 
 const ImGuiWindowFlags kPanel = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
@@ -103,23 +103,26 @@ void Overlay::drawStatus(const OverlayModel& model) {
   ImGui::Begin("##status", nullptr, kPanel | ImGuiWindowFlags_AlwaysAutoResize);
   const int scene = transport.currentScene();
   const char* sceneName = scene >= 0 ? transport.scenes()[scene].name.c_str() : "(no scene)";
-  ImGui::Text("%8.3f s   frame %ld   %s", transport.time(), transport.frame(), sceneName);
+  ImGui::Text("%.3f s   frame %ld   %s", transport.time(), transport.frame(), sceneName);
   ImGui::Text("%s%s%s", transport.playing() ? "playing" : "paused", model.muted ? "   muted" : "",
               transport.looping() ? "   loop" : "");
   if (transport.looping()) {
     ImGui::SameLine();
     ImGui::Text("%.3f-%.3f s", transport.loopStart(), transport.loopEnd());
   }
-  // Frame times, oldest on the left; the line is the 60 fps budget.
+  // Frame times, oldest on the left; the line is the 60 fps budget. The scale
+  // grows with the slowest frame shown, so a slow renderer's graph is not flat.
   const std::vector<float>& ms = *model.frameMs;
+  float top = kGraphTopMs;
+  for (float sample : ms) top = std::max(top, sample * 1.1f);
   const float graphWidth = 300.0f;
   float last = ms.empty() ? 0.0f : ms.back();
   char caption[48];
   std::snprintf(caption, sizeof caption, "%.1f ms", last);
   const ImVec2 topLeft = ImGui::GetCursorScreenPos();
-  ImGui::PlotLines("##frames", ms.data(), static_cast<int>(ms.size()), 0, caption, 0.0f, kGraphTopMs,
+  ImGui::PlotLines("##frames", ms.data(), static_cast<int>(ms.size()), 0, caption, 0.0f, top,
                    ImVec2(graphWidth, kGraphHeight));
-  const float frameY = topLeft.y + kGraphHeight * (1.0f - kFrameBudgetMs / kGraphTopMs);
+  const float frameY = topLeft.y + kGraphHeight * (1.0f - kFrameBudgetMs / top);
   ImGui::GetWindowDrawList()->AddLine(ImVec2(topLeft.x, frameY), ImVec2(topLeft.x + graphWidth, frameY),
                                       IM_COL32(230, 80, 60, 200));
   if (!model.status.empty()) ImGui::TextUnformatted(model.status.c_str());
@@ -184,9 +187,9 @@ void Overlay::drawBuildLog(const OverlayModel& model) {
   const ImVec2 display = ImGui::GetIO().DisplaySize;
   const float width = std::min(560.0f, display.x * 0.45f);
   ImGui::SetNextWindowPos(ImVec2(display.x - kMargin, kMargin), ImGuiCond_Always, ImVec2(1.0f, 0.0f));
-  ImGui::SetNextWindowSize(ImVec2(width, std::min(220.0f, display.y * 0.4f)));
+  ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0.0f), ImVec2(width, display.y * 0.4f));
   ImGui::SetNextWindowBgAlpha(0.8f);
-  ImGui::Begin("##buildlog", nullptr, kPanel & ~ImGuiWindowFlags_NoScrollbar);
+  ImGui::Begin("##buildlog", nullptr, (kPanel & ~ImGuiWindowFlags_NoScrollbar) | ImGuiWindowFlags_AlwaysAutoResize);
   ImGui::PushTextWrapPos(0.0f);
   ImGui::TextUnformatted(model.buildLog.c_str());
   ImGui::PopTextWrapPos();
