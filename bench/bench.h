@@ -6,6 +6,8 @@
 #include <time.h>
 #include <vector>
 
+struct SDL_Window;
+
 namespace lb_bench {
 
 inline double nowSeconds(clockid_t clock = CLOCK_MONOTONIC) {
@@ -33,5 +35,9 @@ int runImages(int argc, char** argv);    // images [--reps N] FILE...
 int runFrames(int argc, char** argv);    // frames --size WxH [--frames N]
 int runStartup(int argc, char** argv);   // startup (wall time from main to first frame)
 int runStartupSplit(int argc, char** argv);  // startup-split (loading time by kind of asset)
+int runOverlay(int argc, char** argv);   // overlay [--frames N] (the director's overlay, bench_overlay.cpp)
+
+// A hidden width x height window with a current 4.1 core context (bench_show.cpp).
+SDL_Window* openWindow(int width, int height);
 
 }  // namespace lb_bench

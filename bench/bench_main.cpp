@@ -24,7 +24,7 @@ int main(int argc, char** argv) {
   };
   const Command commands[] = {{"obj", runObj},       {"obj-one", runObjOne},   {"make-obj", runMakeObj},
                               {"images", runImages}, {"frames", runFrames},    {"startup", runStartup},
-                              {"startup-split", runStartupSplit}};
+                              {"startup-split", runStartupSplit}, {"overlay", runOverlay}};
   if (argc >= 2) {
     for (const Command& c : commands) {
       if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 2, argv + 2);
@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr,
                "usage: lb_bench obj [--reps N] FILE... | make-obj PATH MB | images [--reps N] FILE... |\n"
-               "       frames --size WxH [--frames N] [--scene NAME] | startup | startup-split\n");
+               "       frames --size WxH [--frames N] [--scene NAME] | startup | startup-split |\n"
+               "       overlay [--frames N]\n");
   return 2;
 }
