@@ -36,12 +36,18 @@ bool ContentRegenerator::start() {
   const int failed = posix_spawn(&child_, generator_.c_str(), nullptr, nullptr, args.data(), environ);
   if (failed != 0) {
     child_ = -1;
+    failure_ = generator_ + ": cannot be started: " + std::strerror(failed);
     return false;
   }
   return true;
 }
 
 std::string ContentRegenerator::poll() {
+  if (!failure_.empty()) {
+    std::string line;
+    line.swap(failure_);
+    return line;
+  }
   if (child_ <= 0) return "";
   int status = 0;
   if (waitpid(child_, &status, WNOHANG) != child_) return "";

@@ -26,6 +26,7 @@ class ContentRegenerator {
   std::string generator_, contentDir_, dataDir_, font_;
   pid_t child_ = -1;
   bool again_ = false;
+  std::string failure_;  // a start that failed, reported by the next poll()
 };
 
 }  // namespace lb_dev

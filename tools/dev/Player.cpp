@@ -193,9 +193,8 @@ void Player::drawFrame(double t) {
 
 void Player::writeScreenshot(double t) {
   GlStateGuard guard;
-  static std::vector<unsigned char> rgba;
   lb_render::Image image;
-  lb_render::readFrame(width_, height_, &rgba, &image);
+  lb_render::readFrame(width_, height_, &readBack_, &image);
   std::string path;
   do {
     path = shotFolder_ + "/director-" + std::to_string(++shotCount_) + ".png";

@@ -70,6 +70,7 @@ class Player {
   std::string buildLog_;
   std::string status_;
 
+  std::vector<unsigned char> readBack_;  // screenshot scratch, RGBA
   std::vector<float> frameMs_;  // the last kFrameHistory frame times, oldest first
   double lastSwap_ = -1.0;
   double pendingSeek_ = -1.0;
