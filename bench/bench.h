@@ -6,6 +6,8 @@
 #include <time.h>
 #include <vector>
 
+struct SDL_Window;
+
 namespace lb_bench {
 
 inline double nowSeconds(clockid_t clock = CLOCK_MONOTONIC) {
@@ -47,5 +49,9 @@ int runFrames(const FrameOptions& options);                                // fr
 int runStartup();       // startup (wall time from main to first frame)
 int runStartupSplit();  // startup-split (loading time by kind of asset)
 int runPost(int passes, int width, int height);  // post (milliseconds per full-screen pass)
+int runOverlay(int frames);  // overlay [--frames N] (the director's overlay, bench_overlay.cpp)
+
+// A hidden width x height window with a current 4.1 core context (bench_show.cpp).
+SDL_Window* openWindow(int width, int height);
 
 }  // namespace lb_bench

@@ -33,7 +33,7 @@ const char* const kSynopsis =
     "usage: lb_bench obj [--reps N] FILE... | obj-one LOADER FILE REPS | make-obj PATH MB\n"
     "       lb_bench images [--reps N] FILE...\n"
     "       lb_bench frames [--size WxH] [--frames N] [--scene NAME] | startup | startup-split\n"
-    "       lb_bench post [--passes N] [--size WxH]\n";
+    "       lb_bench post [--passes N] [--size WxH] | overlay [--frames N]\n";
 
 // Every sub-command's values; the one chosen runs with them.
 struct BenchOptions {
@@ -44,6 +44,7 @@ struct BenchOptions {
   double megabytes = 0;
   FrameOptions frames;
   int passes = 40;
+  int overlayFrames = 200;
 };
 
 // A sub-command that measures the show needs its data set, wherever the
@@ -100,6 +101,9 @@ void declareCommands(CLI::App* app, BenchOptions* o, std::function<int()>* run) 
                       sized([o] { return runPost(o->passes, o->frames.width, o->frames.height); }));
   post->add_option("--passes", o->passes, "passes timed per program (default 40)")->type_name("N")->check(CLI::Range(1, 1000000));
   post->add_option("--size", o->size, "frame size in pixels (default 1280x720)")->type_name("WxH");
+  CLI::App* overlay = on("overlay", "cost of the director's overlay over a 1280x720 frame",
+                         [o] { return withDataSet([o] { return runOverlay(o->overlayFrames); }); });
+  overlay->add_option("--frames", o->overlayFrames, "frames timed (default 200)")->type_name("N")->check(CLI::Range(1, 1000000));
 }
 
 }  // namespace

@@ -37,6 +37,8 @@ const SceneSpan kScenes[] = {{"GroupTitle", 0.0, 4.817},        {"MarchingCubes"
                              {"RobotCave", 91.017, 98.0},       {"RobotIntro", 98.0, 102.476},
                              {"RobotRunning", 102.476, 121.639}, {"FallingApart", 121.639, 128.0}};
 
+}  // namespace
+
 SDL_Window* openWindow(int width, int height) {
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return nullptr;
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 4);
@@ -56,6 +58,8 @@ SDL_Window* openWindow(int width, int height) {
   glViewport(0, 0, width, height);
   return window;
 }
+
+namespace {
 
 // Inputs like a render buffer's: two colour textures and a depth texture
 // filled with a varied picture, so that every tap reads real data.

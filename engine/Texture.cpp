@@ -3,6 +3,7 @@
 #include "Gl.h"
 #include "FileBytes.h"
 #include "ImageDecoder.h"
+#include "TextureUpload.h"
 
 #include <cstdio>
 #include <string>
@@ -28,7 +29,9 @@ bool decodeFile(const char* path, Decoder decoder, DecodedImage* image) {
   return true;
 }
 
-void upload(unsigned int name, const DecodedImage& image) {
+}  // namespace
+
+void uploadTextureImage(unsigned int name, const DecodedImage& image) {
   glBindTexture(GL_TEXTURE_2D, name);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
   glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
@@ -43,6 +46,8 @@ void upload(unsigned int name, const DecodedImage& image) {
                image.pixels.data());
 }
 
+namespace {
+
 // The body of every loader: decode, keep the size, upload. A file that does not
 // decode uploads nothing and leaves the size as it was.
 void load(const char* path, unsigned int name, Decoder decoder, int* width, int* height) {
@@ -50,7 +55,7 @@ void load(const char* path, unsigned int name, Decoder decoder, int* width, int*
   if (!decodeFile(path, decoder, &image)) return;
   *width = image.width;
   *height = image.height;
-  upload(name, image);
+  uploadTextureImage(name, image);
 }
 
 }  // namespace

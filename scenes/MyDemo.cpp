@@ -26,6 +26,7 @@ void MyDemo::init() {
   // each scene draws: the generator is never seeded, so every layout is the same
   // on every run as long as this order and each scene's draw count stay put.
   lb_engine::Config* config = new lb_engine::Config("data/config.txt");
+  catalogue_ = config;
   scenes.push_back(new GroupTitle(width, height, config));
   scenes.push_back(new MarchingCubes(width, height, config));
   scenes.push_back(new BouncingCubes(width, height, config));

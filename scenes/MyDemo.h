@@ -4,8 +4,18 @@
 
 #include "Demo.h"
 
+namespace lb_engine {
+class Config;
+}
+
 class MyDemo : public lb_engine::Demo {
  public:
   MyDemo(int width, int height);
   void init() override;
+  // The catalogue init() built (null before it), for tools that look at or
+  // reload its assets; the show itself never asks.
+  lb_engine::Config* catalogue() const { return catalogue_; }
+
+ private:
+  lb_engine::Config* catalogue_ = nullptr;
 };

@@ -13,6 +13,7 @@ packages=(
   ffmpeg gnuplot-nox
   clang libclang-rt-14-dev
   libbenchmark-dev libtinyobjloader-dev libassimp-dev
+  libimgui-dev libcli11-dev
 )
 
 missing=()

@@ -5,12 +5,13 @@
 # clients come and go quickly: both functions poll instead of relying on one
 # call (such as xdotool's --sync).
 
-# Prints the id of the show's window (process $1, title "Lattice Bloom") once it
-# is mapped; prints nothing if the process ends first or after 60 s.
+# Prints the id of the show's window (process $1, title "Lattice Bloom", or the
+# title pattern $2) once it is mapped; prints nothing if the process ends first
+# or after 60 s.
 find_show_window() {
-  local found=""
+  local found="" title=${2:-^Lattice Bloom\$}
   for _ in $(seq 1 600); do
-    found=$(xdotool search --all --pid "$1" --name "^Lattice Bloom$" 2>/dev/null | head -n 1)
+    found=$(xdotool search --all --pid "$1" --name "$title" 2>/dev/null | head -n 1)
     [ -n "$found" ] && break
     kill -0 "$1" 2>/dev/null || break
     sleep 0.1

@@ -17,16 +17,25 @@ struct Image {
   std::vector<unsigned char> rgb;
 };
 
+// One frame of the show as the offline renderer makes it, into the currently
+// bound window framebuffer: cleared to opaque black first (so a clock value at
+// which no scene is active gives a black frame), then Demo::show(t) exactly as
+// the show's loop calls it. The clear colour the scenes hand on to each other is
+// saved and restored around this clear. The director's player draws its frames
+// through here too, so that both give the same pixels.
+void showFrame(lb_engine::Demo* demo, double t);
+
+// Reads the window framebuffer (width x height) into `image`, rows top-first,
+// alpha dropped; `rgba` is scratch space, reused between calls.
+void readFrame(int width, int height, std::vector<unsigned char>* rgba, Image* image);
+
 class FrameRenderer {
  public:
   // `demo` has been constructed and initialised in the current GL context,
   // whose default framebuffer is width x height.
   FrameRenderer(lb_engine::Demo* demo, int width, int height);
 
-  // Clears the window to opaque black (so a clock value at which no scene is
-  // active gives a black frame), calls Demo::show(t) exactly as the show's loop
-  // does, and reads the result. The clear colour the scenes hand on to each
-  // other is saved and restored around the renderer's own clear.
+  // showFrame(demo, t), then readFrame.
   void render(double t, Image* image);
 
  private:
