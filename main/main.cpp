@@ -17,6 +17,14 @@ namespace {
 
 const double kShowLength = 130.0;  // seconds; the last scene ends at 128
 
+// Escape, and the window system's close request (the close button, Alt-F4),
+// end the show. A full-screen window offers the viewer no other way out.
+bool endsShow(const SDL_Event& event) {
+  if (event.type == SDL_KEYDOWN) return event.key.keysym.sym == SDLK_ESCAPE;
+  if (event.type == SDL_WINDOWEVENT) return event.window.event == SDL_WINDOWEVENT_CLOSE;
+  return event.type == SDL_QUIT;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -81,7 +89,7 @@ int main(int argc, char** argv) {
   SDL_Event event;
   while (quit == 0) {
     while (SDL_PollEvent(&event) != 0) {
-      if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) quit = 1;
+      if (endsShow(event)) quit = 1;
     }
     const double t = (static_cast<double>(SDL_GetTicks()) - static_cast<double>(start)) / 1000.0;
     if (t > kShowLength) quit = 1;
