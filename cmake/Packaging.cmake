@@ -51,8 +51,11 @@ endforeach()
 install(TARGETS ${LB_SHOW_PROGRAMS} RUNTIME DESTINATION . COMPONENT bundle EXCLUDE_FROM_ALL)
 install(DIRECTORY ${LB_DATA_DIR}/ DESTINATION data COMPONENT bundle EXCLUDE_FROM_ALL)
 install(FILES ${LB_RELEASE_README} ${CMAKE_SOURCE_DIR}/LICENSE DESTINATION . COMPONENT bundle EXCLUDE_FROM_ALL)
-# The libraries: every dependency, direct or not, except the system layer, whose
-# own dependencies are not followed. Each is copied under its soname.
+# The libraries: every dependency, direct or not, that is not part of the system
+# layer; the system layer's own dependencies are not followed. A library both
+# sides use (libsndfile: the bundled SDL2_mixer's MIDI synthesizer and the
+# system's PulseAudio client) is bundled, so the release never depends on which
+# codecs a player's PulseAudio happens to link. Each is copied under its soname.
 install(CODE "
   file(STRINGS \"${LB_SYSTEM_LIBRARIES_FILE}\" system_patterns REGEX \"^[^#]\")
   file(GET_RUNTIME_DEPENDENCIES
@@ -66,8 +69,7 @@ install(CODE "
   foreach(library \${libraries})
     get_filename_component(soname \"\${library}\" NAME)
     get_filename_component(real \"\${library}\" REALPATH)
-    file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/lib\" TYPE SHARED_LIBRARY
-         FILES \"\${real}\" RENAME \"\${soname}\")
+    file(INSTALL DESTINATION \"\${CMAKE_INSTALL_PREFIX}/lib\" TYPE FILE FILES \"\${real}\" RENAME \"\${soname}\")
   endforeach()
 " COMPONENT bundle EXCLUDE_FROM_ALL)
 
@@ -90,5 +92,4 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The renderer writes videos through ffmpeg; the show itself does not need it.
 set(CPACK_DEBIAN_PACKAGE_SUGGESTS ffmpeg)
-set(CPACK_PACKAGE_DIRECTORY ${CMAKE_SOURCE_DIR}/dist)
 include(CPack)

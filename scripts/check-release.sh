@@ -9,6 +9,7 @@
 # runs), failing on any the programs need that is neither bundled nor part of
 # the system layer (cmake/system-libraries.txt).
 # Runs its own Xvfb; needs the packages of `scripts/setup.sh test`.
+#   scripts/check-release.sh [--no-package]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/tests/x11/show_window.sh"
@@ -91,12 +92,10 @@ render_frame() {
   fi
 }
 
-# The programs' and the bundled libraries' DT_NEEDED entries, one soname a line.
-own_needs() {
+# The DT_NEEDED entries of the given files, one soname a line.
+needed_by() {
   local f
-  for f in "$bundle/lattice-bloom" "$bundle/lattice-bloom-render" "$bundle"/lib/*; do
-    readelf -d "$f" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'
-  done | sort -u
+  for f in "$@"; do readelf -d "$f" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'; done | sort -u
 }
 
 # Every library program $1 loads: ldd's list, and what LD_DEBUG logs ($2.*)
@@ -118,31 +117,36 @@ classify() {
   else echo system-dependency; fi
 }
 
+# Lists and classifies what program $1 loads (LD_DEBUG logs $2*). A library the
+# program or one of the bundled libraries it loads needs must be in the bundle
+# or the system layer; the rest was loaded on behalf of a system library.
 check_libraries() {
-  local program=$1 logs=$2 path kind counts
+  local program=$1 logs=$2 path kind counts loaded
   if clean_env ldd "$bundle/$program" | grep -q "not found"; then
     note "$program: ldd finds no $(clean_env ldd "$bundle/$program" | awk '/not found/ {print $1}' | tr '\n' ' ')"; fail=1
   fi
+  loaded=$(loaded_libraries "$bundle/$program" "$logs")
+  needed_by "$bundle/$program" $(grep "^$bundle/lib/" <<<"$loaded") >"$tmp/own-needs"
   declare -A count=([bundled]=0 [system]=0 [system-dependency]=0 [MISSING]=0)
   while read -r path; do
     [ "$path" = "$bundle/$program" ] && continue
     kind=$(classify "$path")
     count[$kind]=$((count[$kind] + 1))
-    echo "  $kind $path" >>"$tmp/libs-$program.txt"
+    echo "  $kind ${path#"$bundle/"}" >>"$tmp/libs-$program.txt"
     if [ "$kind" = MISSING ]; then note "$program: loads $path, neither bundled nor system"; fail=1; fi
-  done < <(loaded_libraries "$bundle/$program" "$logs")
+  done <<<"$loaded"
   counts="${count[bundled]} bundled, ${count[system]} system layer, ${count[system-dependency]} loaded by system libraries, ${count[MISSING]} missing"
   note "$program: $counts"
-  cat "$tmp/libs-$program.txt"
+  sort "$tmp/libs-$program.txt"
 }
 
-bash "$root/scripts/package.sh"
+# --no-package checks the archive already in dist/.
+[ "${1:-}" = --no-package ] || bash "$root/scripts/package.sh"
 unpack
 start_xvfb
 cc -O2 -o "$tmp/send_close" "$root/tests/x11/send_close.c" -lX11
 send_close=$tmp/send_close
 grep -vE '^(#|$)' "$root/cmake/system-libraries.txt" >"$tmp/system-patterns"
-own_needs >"$tmp/own-needs"
 
 play_and_end escape
 play_and_end close

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Plays the release on a bare Debian 12: makes a minimal root with debootstrap,
 # installs into it only a virtual screen and Mesa's software GL driver (xvfb
-# xauth xdotool libgl1-mesa-dri), copies the unpacked release in, plays the
-# show there under chroot for 5 seconds, presses Escape and expects status 0.
+# xauth xdotool libgl1-mesa-dri) and the desktop client libraries of the system
+# layer that those leave out, copies the unpacked release in, plays the show
+# there under chroot for 5 seconds, presses Escape and expects status 0.
 # Nothing of this machine's libraries is visible inside the root.
 #
 #   scripts/fresh-root-check.sh [ARCHIVE] [ROOT_DIR]
@@ -45,9 +46,29 @@ copy_release() {
   release=$(cd "$chroot_dir/opt/release" && ls -d */ | head -n 1)
   release=/opt/release/${release%/}
   note "copied $(basename "$archive") to $release"
-  if in_root ldd "$release/lattice-bloom" | grep -q "not found"; then
-    note "libraries the root lacks:"; in_root ldd "$release/lattice-bloom" | grep "not found"
-  fi
+}
+
+# Debian's SDL2 links the ALSA, PulseAudio, X11-extension and Wayland clients
+# directly, and a root with nothing but Xvfb lacks some of them where every
+# desktop has them. Each library the root lacks must be one of the system layer
+# (cmake/system-libraries.txt); the packages that hold them (named by this
+# machine's dpkg) are then installed, and nothing else.
+add_system_layer() {
+  local missing=() name packages=() outside=()
+  for program in lattice-bloom lattice-bloom-render; do
+    while read -r name; do missing+=("$name"); done < <(in_root ldd "$release/$program" | awk '/not found/ {print $1}')
+  done
+  [ ${#missing[@]} -gt 0 ] || { note "the root lacks no library"; return; }
+  mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
+  note "the root lacks ${#missing[@]} libraries: ${missing[*]}"
+  for name in "${missing[@]}"; do
+    grep -vE '^(#|$)' "$root/cmake/system-libraries.txt" | grep -qE -f - <<<"$name" || outside+=("$name")
+  done
+  if [ ${#outside[@]} -gt 0 ]; then note "not bundled and not system layer: ${outside[*]}"; exit 1; fi
+  mapfile -t packages < <(for name in "${missing[@]}"; do dpkg -S "*/$name" | head -n 1 | cut -d: -f1; done | sort -u)
+  note "all of them system layer; installing ${packages[*]}"
+  in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${packages[@]}" >/dev/null
+  if in_root ldd "$release/lattice-bloom" "$release/lattice-bloom-render" | grep "not found"; then exit 1; fi
 }
 
 # Inside the root: a virtual screen, the show started from / for 5 seconds, then
@@ -98,4 +119,5 @@ PLAY
 make_root
 install_screen
 copy_release
+add_system_layer
 play

@@ -47,8 +47,10 @@ make_tarball() {
 }
 
 make_deb() {
+  rm -f "$build"/lattice-bloom_*.deb
   (cd "$build" && cpack -G DEB >/dev/null)
-  echo "package: $(ls "$dist"/lattice-bloom_*.deb)"
+  mv "$build"/lattice-bloom_*.deb "$dist/"
+  echo "package: $(ls "$dist"/lattice-bloom_*.deb) ($(du -h "$dist"/lattice-bloom_*.deb | cut -f1))"
 }
 
 configure_and_build
