@@ -40,7 +40,7 @@ configure_file(${CMAKE_SOURCE_DIR}/cmake/release-README.txt.in ${LB_RELEASE_READ
 install(TARGETS ${LB_SHOW_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT show)
 install(DIRECTORY ${LB_DATA_DIR}/ DESTINATION ${CMAKE_INSTALL_DATADIR}/lattice-bloom/data COMPONENT show)
 install(FILES ${LB_RELEASE_README} ${CMAKE_SOURCE_DIR}/LICENSE
-        DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT show)
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/lattice-bloom COMPONENT show)
 # An installed program uses the system's libraries: drop the bundle's run path.
 foreach(program ${LB_SHOW_PROGRAMS})
   install(CODE "file(RPATH_REMOVE FILE \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\")"

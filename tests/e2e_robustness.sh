@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The show under conditions a viewer's machine may bring: a window-close request
-# (the close button or Alt-F4: ends the show like Escape), no usable audio device, and a
-# data set with a missing or corrupt image, mesh or shader. It either runs on or
-# stops with a clear message; it never crashes.
+# (the close button or Alt-F4; it ends the show like Escape), no usable audio
+# device, and a data set with a missing or corrupt image, mesh or shader. It
+# either runs on or stops with a clear message; it never crashes.
 set -u
 build=$(cd "${1:?usage: e2e_robustness.sh BUILD_DIR}" && pwd)
 show="$build/lattice-bloom"
