@@ -62,7 +62,7 @@ add_system_layer() {
   mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
   note "the root lacks ${#missing[@]} libraries: ${missing[*]}"
   for name in "${missing[@]}"; do
-    grep -vE '^(#|$)' "$root/cmake/system-libraries.txt" | grep -qE -f - <<<"$name" || outside+=("$name")
+    grep -qE -f <(grep -vE '^(#|$)' "$root/cmake/system-libraries.txt") <<<"$name" || outside+=("$name")
   done
   if [ ${#outside[@]} -gt 0 ]; then note "not bundled and not system layer: ${outside[*]}"; exit 1; fi
   mapfile -t packages < <(for name in "${missing[@]}"; do dpkg -S "*/$name" | head -n 1 | cut -d: -f1; done | sort -u)
