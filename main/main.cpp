@@ -17,10 +17,14 @@ namespace {
 
 const double kShowLength = 130.0;  // seconds; the last scene ends at 128
 
-// Escape, and the window system's close request (the close button, Alt-F4),
-// end the show. A full-screen window offers the viewer no other way out.
+// Escape, Alt-F4 and the window system's close request (the close button, or
+// Alt-F4 where a window manager takes that key) end the show. A full-screen
+// window offers the viewer no other way out.
 bool endsShow(const SDL_Event& event) {
-  if (event.type == SDL_KEYDOWN) return event.key.keysym.sym == SDLK_ESCAPE;
+  if (event.type == SDL_KEYDOWN) {
+    const SDL_Keysym& key = event.key.keysym;
+    return key.sym == SDLK_ESCAPE || (key.sym == SDLK_F4 && (key.mod & KMOD_ALT) != 0);
+  }
   if (event.type == SDL_WINDOWEVENT) return event.window.event == SDL_WINDOWEVENT_CLOSE;
   return event.type == SDL_QUIT;
 }
