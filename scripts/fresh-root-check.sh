@@ -11,7 +11,7 @@
 # ARCHIVE defaults to dist/lattice-bloom-*-linux-x86_64.tar.gz (scripts/package.sh
 # makes it); ROOT_DIR to a new temporary folder (an existing root made by an
 # earlier run is reused; it is left in place). Run as root; installs debootstrap
-# here if missing; downloads about 120 MB from Debian's mirror. Not part of CI.
+# here if missing; downloads from Debian's mirror. Not part of CI.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 archive=${1:-$(ls "$root"/dist/lattice-bloom-*-linux-x86_64.tar.gz)}
