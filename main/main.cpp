@@ -38,6 +38,18 @@ SDL_Window* openShowWindow() {
   return window;
 }
 
+// Escape, Alt-F4 and the window system's close request (the close button, or
+// Alt-F4 where a window manager takes that key) end the show. A full-screen
+// window offers the viewer no other way out.
+bool endsShow(const SDL_Event& event) {
+  if (event.type == SDL_KEYDOWN) {
+    const SDL_Keysym& key = event.key.keysym;
+    return key.sym == SDLK_ESCAPE || (key.sym == SDLK_F4 && (key.mod & KMOD_ALT) != 0);
+  }
+  if (event.type == SDL_WINDOWEVENT) return event.window.event == SDL_WINDOWEVENT_CLOSE;
+  return event.type == SDL_QUIT;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -101,7 +113,7 @@ int main(int argc, char** argv) {
   SDL_Event event;
   while (quit == 0) {
     while (SDL_PollEvent(&event) != 0) {
-      if (event.type == SDL_KEYDOWN && event.key.keysym.sym == SDLK_ESCAPE) quit = 1;
+      if (endsShow(event)) quit = 1;
     }
     const double t = (static_cast<double>(SDL_GetTicks()) - static_cast<double>(start)) / 1000.0;
     if (t > kShowLength) quit = 1;

@@ -1,20 +1,41 @@
 #!/usr/bin/env bash
-# Installs every Debian package that building, testing, generating the data set,
-# benchmarking and fuzzing Lattice Bloom need. Safe to run again: packages that are
-# already installed are skipped, and the package lists are refreshed at most once.
+# Installs the Debian packages Lattice Bloom needs, for one purpose:
+#   scripts/setup.sh run    building the show and its data set, and playing it
+#                           (on a virtual screen too, where there is no display)
+#   scripts/setup.sh test   everything: the tests, benchmarks, fuzzers, the video
+#                           export and the release package as well
+#   scripts/setup.sh all    the same as test (the default)
+# Safe to run again: packages that are already installed are skipped, and the
+# package lists are refreshed at most once.
 set -euo pipefail
+purpose=${1:-all}
 
-packages=(
-  build-essential cmake pkg-config git
+# The show, the content generator (FreeType, DejaVu, LAME for the music), the
+# headers every tool's configuration asks for (CLI11, Dear ImGui) and a virtual
+# screen with Mesa's software renderer for playing without a display.
+run_packages=(
+  build-essential cmake pkg-config
   libsdl2-dev libsdl2-mixer-dev libglew-dev libpng-dev libturbojpeg0-dev libjpeg-dev
   libfreetype-dev fonts-dejavu-core libmp3lame-dev
-  libgtest-dev libgmock-dev libglm-dev libcli11-dev graphviz
-  xvfb xauth xdotool x11-utils openbox libxfixes-dev libgl1-mesa-dri
-  ffmpeg gnuplot-nox
+  libcli11-dev libimgui-dev
+  xvfb xauth libgl1-mesa-dri
+)
+# Everything else: tests, end-to-end scripts, benchmarks, fuzzers, video export,
+# the documentation's diagram.
+test_packages=(
+  git
+  libgtest-dev libgmock-dev libglm-dev
+  xdotool x11-utils openbox libxfixes-dev
+  ffmpeg gnuplot-nox graphviz
   clang libclang-rt-14-dev
   libbenchmark-dev libtinyobjloader-dev libassimp-dev
-  libimgui-dev libcli11-dev
 )
+
+case "$purpose" in
+  run) packages=("${run_packages[@]}") ;;
+  test | all) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: scripts/setup.sh [run|test|all]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do
@@ -24,7 +45,7 @@ for p in "${packages[@]}"; do
 done
 
 if [ ${#missing[@]} -eq 0 ]; then
-  echo "setup: all ${#packages[@]} packages already installed"
+  echo "setup: all ${#packages[@]} packages for '$purpose' already installed"
   exit 0
 fi
 

@@ -32,3 +32,16 @@ press_escape_until_exit() {
   done
   ! kill -0 "$1" 2>/dev/null
 }
+
+# Sends window $2 of process $1 a window-manager close request (the close button,
+# Alt-F4) with the send_close program $3 every half second until the process
+# ends; returns 1 if it is still running after 30 s. Repeated for the same
+# reason as Escape above: events are read only once loading is done.
+request_close_until_exit() {
+  for _ in $(seq 1 60); do
+    "$3" "$2" 2>/dev/null
+    sleep 0.5
+    kill -0 "$1" 2>/dev/null || return 0
+  done
+  ! kill -0 "$1" 2>/dev/null
+}

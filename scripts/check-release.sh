@@ -1,0 +1,159 @@
+#!/usr/bin/env bash
+# Checks the release as a player gets it: builds the package (scripts/package.sh),
+# unpacks it into a fresh folder and, from another working directory with an
+# environment holding only PATH, HOME and DISPLAY (and SDL_AUDIODRIVER=dummy, as
+# a CI machine has no sound card), plays the show for a few seconds and ends it
+# with Escape, then again with a window-manager close request (the close button,
+# Alt-F4), both with status 0; renders one frame with the bundled renderer; and
+# lists every library each program loads (ldd, and LD_DEBUG=libs during those
+# runs), failing on any the programs need that is neither bundled nor part of
+# the system layer (cmake/system-libraries.txt).
+# Runs its own Xvfb; needs the packages of `scripts/setup.sh test`.
+#   scripts/check-release.sh [--no-package]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/tests/x11/show_window.sh"
+note() { echo "check-release: $*"; }
+fail=0
+tmp=$(mktemp -d)
+pid=""
+xvfb_pid=""
+cleanup() {
+  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+
+# A private X server without access control: a client needs nothing but DISPLAY.
+start_xvfb() {
+  Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
+  xvfb_pid=$!
+  for _ in $(seq 1 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
+  [ -s "$tmp/display" ] || { note "Xvfb did not start: $(cat "$tmp/xvfb.log")"; exit 1; }
+  export DISPLAY=":$(cat "$tmp/display")"
+}
+
+# Runs a bundled program in folder $1 with nothing of this shell's environment.
+clean_env() {
+  env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$tmp/home" DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy "$@"
+}
+
+unpack() {
+  local archive
+  archive=$(ls "$root"/dist/lattice-bloom-*-linux-x86_64.tar.gz)
+  mkdir -p "$tmp/unpacked" "$tmp/elsewhere" "$tmp/home"
+  tar -C "$tmp/unpacked" -xzf "$archive"
+  bundle=$(ls -d "$tmp"/unpacked/*/)
+  bundle=${bundle%/}
+  note "unpacked $(basename "$archive") ($(du -h "$archive" | cut -f1)) into $bundle"
+}
+
+# Starts the show from $tmp/elsewhere, logging its library loads to $1.*
+start_show() {
+  (cd "$tmp/elsewhere" && exec env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$tmp/home" \
+     DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy LD_DEBUG=libs LD_DEBUG_OUTPUT="$1" \
+     "$bundle/lattice-bloom" >"$tmp/show.out" 2>&1) &
+  pid=$!
+  win=$(find_show_window "$pid")
+}
+
+# Plays for a few seconds, then ends the show with $1 (escape or close).
+play_and_end() {
+  local how=$1 s
+  start_show "$tmp/ld-show-$how"
+  if [ -z "$win" ]; then
+    note "$how: the show's window never appeared: $(tail -5 "$tmp/show.out")"; fail=1
+    kill -9 "$pid" 2>/dev/null; pid=""; return
+  fi
+  sleep 3
+  if ! kill -0 "$pid" 2>/dev/null; then
+    wait "$pid"; s=$?; pid=""
+    note "$how: the show ended by itself after 3 s (status $s): $(tail -5 "$tmp/show.out")"; fail=1; return
+  fi
+  if [ "$how" = escape ]; then press_escape_until_exit "$pid" "$win" || true
+  else request_close_until_exit "$pid" "$win" "$send_close" || true; fi
+  if kill -0 "$pid" 2>/dev/null; then
+    note "$how: the show is still running"; fail=1; kill -9 "$pid"; wait "$pid" 2>/dev/null; pid=""; return
+  fi
+  wait "$pid"; s=$?; pid=""
+  if [ $s -eq 0 ]; then note "$how: the show played and ended with status 0"
+  else note "$how: status $s: $(tail -5 "$tmp/show.out")"; fail=1; fi
+}
+
+render_frame() {
+  local s=0
+  (cd "$tmp/elsewhere" && clean_env LD_DEBUG=libs LD_DEBUG_OUTPUT="$tmp/ld-render" \
+     "$bundle/lattice-bloom-render" --at 50 --size 320x180 --out "$tmp/frame.png" >"$tmp/render.out" 2>&1) || s=$?
+  if [ $s -eq 0 ] && [ "$(head -c 8 "$tmp/frame.png" 2>/dev/null | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ]; then
+    note "render: the bundled renderer wrote a 320x180 frame"
+  else
+    note "render: status $s, no PNG: $(tail -5 "$tmp/render.out")"; fail=1
+  fi
+}
+
+# The DT_NEEDED entries of the given files, one soname a line.
+needed_by() {
+  local f
+  for f in "$@"; do readelf -d "$f" | sed -n 's/.*(NEEDED).*\[\(.*\)\]/\1/p'; done | sort -u
+}
+
+# Every library program $1 loads: ldd's list, and what LD_DEBUG logs ($2.*)
+# recorded during the runs above, including what was opened with dlopen.
+loaded_libraries() {
+  { clean_env ldd "$1" | awk '$2 == "=>" && $3 ~ /^\// {print $3} $1 ~ /^\// {print $1}'
+    cat "$2"* 2>/dev/null | sed -n 's/.*calling init: //p'
+  } | sort -u
+}
+
+# Prints "bundled", "system", "system-dependency" or "MISSING" for library path $1.
+classify() {
+  local path=$1 name
+  name=$(basename "$path")
+  if [[ "$path" == "$bundle/lib/"* ]]; then echo bundled
+  elif grep -qE -f "$tmp/system-patterns" <<<"$name"; then echo system
+  elif grep -qxF "$name" "$tmp/own-needs" || grep -h "dynamically loaded by $bundle" "$tmp"/ld-* 2>/dev/null | grep -qF "file=$name "; then
+    echo MISSING
+  else echo system-dependency; fi
+}
+
+# Lists and classifies what program $1 loads (LD_DEBUG logs $2*). A library the
+# program or one of the bundled libraries it loads needs must be in the bundle
+# or the system layer; the rest was loaded on behalf of a system library.
+check_libraries() {
+  local program=$1 logs=$2 path kind counts loaded
+  if clean_env ldd "$bundle/$program" | grep -q "not found"; then
+    note "$program: ldd finds no $(clean_env ldd "$bundle/$program" | awk '/not found/ {print $1}' | tr '\n' ' ')"; fail=1
+  fi
+  loaded=$(loaded_libraries "$bundle/$program" "$logs")
+  needed_by "$bundle/$program" $(grep "^$bundle/lib/" <<<"$loaded") >"$tmp/own-needs"
+  declare -A count=([bundled]=0 [system]=0 [system-dependency]=0 [MISSING]=0)
+  while read -r path; do
+    [ "$path" = "$bundle/$program" ] && continue
+    kind=$(classify "$path")
+    count[$kind]=$((count[$kind] + 1))
+    echo "  $kind ${path#"$bundle/"}" >>"$tmp/libs-$program.txt"
+    if [ "$kind" = MISSING ]; then note "$program: loads $path, neither bundled nor system"; fail=1; fi
+  done <<<"$loaded"
+  counts="${count[bundled]} bundled, ${count[system]} system layer, ${count[system-dependency]} loaded by system libraries, ${count[MISSING]} missing"
+  note "$program: $counts"
+  sort "$tmp/libs-$program.txt"
+}
+
+# --no-package checks the archive already in dist/.
+[ "${1:-}" = --no-package ] || bash "$root/scripts/package.sh"
+unpack
+start_xvfb
+cc -O2 -o "$tmp/send_close" "$root/tests/x11/send_close.c" -lX11
+send_close=$tmp/send_close
+grep -vE '^(#|$)' "$root/cmake/system-libraries.txt" >"$tmp/system-patterns"
+
+play_and_end escape
+play_and_end close
+render_frame
+cat "$tmp"/ld-show-* >/dev/null 2>&1 || { note "LD_DEBUG wrote no log"; fail=1; }
+check_libraries lattice-bloom "$tmp/ld-show"
+check_libraries lattice-bloom-render "$tmp/ld-render"
+
+[ $fail -eq 0 ] && note "ok"
+exit $fail

@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# Plays the release on a bare Debian 12: makes a minimal root with debootstrap,
+# installs into it only a virtual screen and Mesa's software GL driver (xvfb
+# xauth xdotool libgl1-mesa-dri) and the desktop client libraries of the system
+# layer that those leave out, copies the unpacked release in, plays the show
+# there under chroot for 5 seconds, presses Escape and expects status 0.
+# Nothing of this machine's libraries is visible inside the root.
+#
+#   scripts/fresh-root-check.sh [ARCHIVE] [ROOT_DIR]
+#
+# ARCHIVE defaults to dist/lattice-bloom-*-linux-x86_64.tar.gz (scripts/package.sh
+# makes it); ROOT_DIR to a new temporary folder (an existing root made by an
+# earlier run is reused; it is left in place). Run as root; installs debootstrap
+# here if missing; downloads from Debian's mirror. Not part of CI.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+archive=${1:-$(ls "$root"/dist/lattice-bloom-*-linux-x86_64.tar.gz)}
+chroot_dir=${2:-$(mktemp -d /tmp/lb-fresh-root.XXXXXX)}
+mirror=${LB_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+note() { echo "fresh-root-check: $*"; }
+[ "$(id -u)" -eq 0 ] || { note "run as root (debootstrap and chroot need it)"; exit 2; }
+started=$SECONDS
+
+make_root() {
+  if [ -x "$chroot_dir/usr/bin/apt-get" ]; then note "reusing the root in $chroot_dir"; return; fi
+  command -v debootstrap >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -q debootstrap >/dev/null
+  note "debootstrap --variant=minbase bookworm $chroot_dir"
+  debootstrap --variant=minbase bookworm "$chroot_dir" "$mirror" >"$chroot_dir.debootstrap.log" 2>&1 ||
+    { tail -20 "$chroot_dir.debootstrap.log"; exit 1; }
+}
+
+in_root() { chroot "$chroot_dir" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root "$@"; }
+
+install_screen() {
+  note "installing xvfb xauth xdotool libgl1-mesa-dri"
+  in_root apt-get update -q >/dev/null
+  in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends \
+    xvfb xauth xdotool libgl1-mesa-dri >/dev/null
+  note "the root holds $(in_root dpkg-query -W -f='.\n' | wc -l) packages"
+}
+
+copy_release() {
+  rm -rf "$chroot_dir/opt/release"
+  mkdir -p "$chroot_dir/opt/release"
+  tar -C "$chroot_dir/opt/release" -xzf "$archive"
+  release=$(cd "$chroot_dir/opt/release" && ls -d */ | head -n 1)
+  release=/opt/release/${release%/}
+  note "copied $(basename "$archive") to $release"
+}
+
+# Debian's SDL2 links the ALSA, PulseAudio, X11-extension and Wayland clients
+# directly, and a root with nothing but Xvfb lacks some of them where every
+# desktop has them. Each library the root lacks must be one of the system layer
+# (cmake/system-libraries.txt); the packages that hold them (named by this
+# machine's dpkg) are then installed, and nothing else.
+add_system_layer() {
+  local missing=() name packages=() outside=()
+  for program in lattice-bloom lattice-bloom-render; do
+    while read -r name; do missing+=("$name"); done < <(in_root ldd "$release/$program" | awk '/not found/ {print $1}')
+  done
+  [ ${#missing[@]} -gt 0 ] || { note "the root lacks no library"; return; }
+  mapfile -t missing < <(printf '%s\n' "${missing[@]}" | sort -u)
+  note "the root lacks ${#missing[@]} libraries: ${missing[*]}"
+  for name in "${missing[@]}"; do
+    grep -qE -f <(grep -vE '^(#|$)' "$root/cmake/system-libraries.txt") <<<"$name" || outside+=("$name")
+  done
+  if [ ${#outside[@]} -gt 0 ]; then note "not bundled and not system layer: ${outside[*]}"; exit 1; fi
+  mapfile -t packages < <(for name in "${missing[@]}"; do dpkg -S "*/$name" | head -n 1 | cut -d: -f1; done | sort -u)
+  note "all of them system layer; installing ${packages[*]}"
+  in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${packages[@]}" >/dev/null
+  if in_root ldd "$release/lattice-bloom" "$release/lattice-bloom-render" | grep "not found"; then exit 1; fi
+}
+
+# Inside the root: a virtual screen, the show started from / for 5 seconds, then
+# Escape; the show's exit status is the script's.
+play() {
+  mount -t proc proc "$chroot_dir/proc"
+  trap 'umount "$chroot_dir/proc" 2>/dev/null || true' EXIT
+  cat >"$chroot_dir/opt/play.sh" <<PLAY
+#!/bin/bash
+Xvfb :7 -screen 0 1280x720x24 -nolisten tcp >/tmp/xvfb.log 2>&1 &
+xvfb=\$!
+export DISPLAY=:7
+sleep 2
+cd /
+"$release/lattice-bloom" >/tmp/show.log 2>&1 &
+show=\$!
+win=""
+for i in \$(seq 1 600); do
+  win=\$(xdotool search --all --pid \$show --name "^Lattice Bloom\$" 2>/dev/null | head -n 1)
+  [ -n "\$win" ] && break
+  kill -0 \$show 2>/dev/null || break
+  sleep 0.1
+done
+sleep 5
+if ! kill -0 \$show 2>/dev/null; then
+  wait \$show; status=\$?; echo "the show ended before Escape (status \$status):"; tail -5 /tmp/show.log
+  kill \$xvfb; exit 1
+fi
+for i in \$(seq 1 60); do
+  xdotool windowfocus "\$win" 2>/dev/null; xdotool key --clearmodifiers Escape 2>/dev/null
+  sleep 0.5
+  kill -0 \$show 2>/dev/null || break
+done
+kill -0 \$show 2>/dev/null && { echo "still running after Escape"; kill -9 \$show; }
+wait \$show; status=\$?
+echo "show output:"; sed 's/^/  /' /tmp/show.log
+kill \$xvfb
+exit \$status
+PLAY
+  chmod +x "$chroot_dir/opt/play.sh"
+  note "playing for 5 seconds, then Escape"
+  local s=0
+  in_root /opt/play.sh || s=$?
+  note "status $s after $((SECONDS - started)) s in all"
+  return $s
+}
+
+make_root
+install_screen
+copy_release
+add_system_layer
+play
