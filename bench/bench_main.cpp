@@ -2,6 +2,7 @@
 // followed by rows, which scripts/bench.sh turns into a table and a plot.
 
 #include "bench.h"
+#include "bench_units.h"
 
 #include <sys/resource.h>
 
@@ -24,7 +25,7 @@ int main(int argc, char** argv) {
   };
   const Command commands[] = {{"obj", runObj},       {"obj-one", runObjOne},   {"make-obj", runMakeObj},
                               {"images", runImages}, {"frames", runFrames},    {"startup", runStartup},
-                              {"startup-split", runStartupSplit}};
+                              {"startup-split", runStartupSplit}, {"timeline", runTimeline}};
   if (argc >= 2) {
     for (const Command& c : commands) {
       if (std::strcmp(argv[1], c.name) == 0) return c.run(argc - 2, argv + 2);
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
   }
   std::fprintf(stderr,
                "usage: lb_bench obj [--reps N] FILE... | make-obj PATH MB | images [--reps N] FILE... |\n"
-               "       frames --size WxH [--frames N] [--scene NAME] | startup | startup-split\n");
+               "       frames --size WxH [--frames N] [--scene NAME] | startup | startup-split |\n"
+               "       timeline --size WxH [--step SECONDS]\n");
   return 2;
 }

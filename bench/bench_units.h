@@ -1,0 +1,75 @@
+#pragma once
+// Frame times in units of one full-screen pass: on a shared machine the wall
+// time of a frame drifts with everybody else's load, but the ratio of a frame to
+// a fixed reference pass timed in the same run, a moment apart, drifts far less.
+//
+// The reference pass is the cheapest post-processing pass there is: a quad over
+// the whole window whose fragment shader reads one texel a pixel (nearest
+// filter, RGBA8, as a render buffer's colour texture) with the show's blending
+// on, like the title card's pass.
+
+#include <cstddef>
+#include <vector>
+
+namespace lb_bench {
+
+class UnitPass {
+ public:
+  // Needs a current GL context whose window is width x height.
+  UnitPass(int width, int height);
+  ~UnitPass();
+  UnitPass(const UnitPass&) = delete;
+  UnitPass& operator=(const UnitPass&) = delete;
+
+  // Draws the pass once into the window, waits for it (glFinish before and
+  // after) and returns its wall time in ms. Saves and restores the GL state
+  // it touches, so the show's next frame finds what the scenes left.
+  double timeMs();
+
+  // The median wall time of the passes timed so far (0 before the first).
+  double medianMs() const;
+  // The median CPU time of all the process's threads per pass (llvmpipe shades
+  // on its own threads): under heavy load from other programs this is the
+  // steadier yardstick.
+  double medianCpuMs() const;
+
+  // Forget the passes timed so far (a new window of the run).
+  void reset() {
+    samples_.clear();
+    cpuSamples_.clear();
+  }
+
+ private:
+  int width_, height_;
+  unsigned program_ = 0, texture_ = 0, vao_ = 0, buffer_ = 0;
+  std::vector<double> samples_, cpuSamples_;
+};
+
+// lb_bench timeline --size WxH [--step S]: the whole show, one frame every S
+// seconds of the clock (default 0.1), each followed by one reference pass.
+// Prints "# timeline" rows t, ms, process_cpu_ms, units, scene, and a
+// "# scenes" section with each scene's span.
+int runTimeline(int argc, char** argv);
+
+}  // namespace lb_bench
+
+struct SDL_Window;
+
+namespace lb_bench {
+
+// A hidden width x height window with a current OpenGL 4.1 core context, no
+// vertical sync and GL entry points loaded; nullptr (with a message) on failure.
+SDL_Window* openWindow(int width, int height);
+
+// "WxH" with both positive.
+bool parseSize(const char* text, int* width, int* height);
+
+// The scenes' spans on the show's clock, in playing order.
+struct SceneSpan {
+  const char* name;
+  double start;
+  double end;
+};
+const SceneSpan* sceneSpans(size_t* count);
+
+}  // namespace lb_bench
