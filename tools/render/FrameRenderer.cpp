@@ -8,9 +8,18 @@
 namespace lb_render {
 
 FrameRenderer::FrameRenderer(lb_engine::Demo* demo, int width, int height)
-    : demo_(demo), width_(width), height_(height), rgba_(static_cast<size_t>(width) * height * 4) {}
+    : demo_(demo), width_(width), height_(height) {
+  glGenBuffers(static_cast<GLsizei>(kMaxInFlight), buffers_);
+  for (unsigned buffer : buffers_) {
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, buffer);
+    glBufferData(GL_PIXEL_PACK_BUFFER, static_cast<GLsizeiptr>(width) * height * 4, nullptr, GL_STREAM_READ);
+  }
+  glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+}
 
-void FrameRenderer::render(double t, Image* image) {
+FrameRenderer::~FrameRenderer() { glDeleteBuffers(static_cast<GLsizei>(kMaxInFlight), buffers_); }
+
+void FrameRenderer::submit(double t) {
   // Every scene leaves the window's framebuffer bound when it is done, so
   // binding it here changes nothing a scene relies on.
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
@@ -22,16 +31,38 @@ void FrameRenderer::render(double t, Image* image) {
 
   demo_->show(t);
 
+  // Into a pixel buffer: the call returns once the copy is queued, and the
+  // pixels are waited for only when collect() maps the buffer. The pack buffer
+  // binding is the renderer's alone; no scene reads pixels.
   glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
-  glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, rgba_.data());
+  glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers_[next_]);
+  glReadPixels(0, 0, width_, height_, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+  glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+  next_ = (next_ + 1) % kMaxInFlight;
+  ++pending_;
+}
 
+void FrameRenderer::collect(Image* image) {
+  if (pending_ == 0) return;
+  const size_t oldest = (next_ + kMaxInFlight - pending_) % kMaxInFlight;
+  --pending_;
   image->width = width_;
   image->height = height_;
   image->rgb.resize(static_cast<size_t>(width_) * height_ * 3);
+  glBindBuffer(GL_PIXEL_PACK_BUFFER, buffers_[oldest]);
+  const auto* rgba = static_cast<const unsigned char*>(
+      glMapBufferRange(GL_PIXEL_PACK_BUFFER, 0, static_cast<GLsizeiptr>(width_) * height_ * 4, GL_MAP_READ_BIT));
+  if (rgba == nullptr) {
+    // Only a lost context gets here; a black frame, and the GL error check
+    // after the frame reports the failed map.
+    std::memset(image->rgb.data(), 0, image->rgb.size());
+    glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+    return;
+  }
   // GL's rows run bottom-first; the alpha channel is dropped, as the screen shows it.
   for (int y = 0; y < height_; ++y) {
-    const unsigned char* src = rgba_.data() + static_cast<size_t>(height_ - 1 - y) * width_ * 4;
+    const unsigned char* src = rgba + static_cast<size_t>(height_ - 1 - y) * width_ * 4;
     unsigned char* dst = image->rgb.data() + static_cast<size_t>(y) * width_ * 3;
     for (int x = 0; x < width_; ++x) {
       dst[3 * x + 0] = src[4 * x + 0];
@@ -39,6 +70,17 @@ void FrameRenderer::render(double t, Image* image) {
       dst[3 * x + 2] = src[4 * x + 2];
     }
   }
+  glUnmapBuffer(GL_PIXEL_PACK_BUFFER);
+  glBindBuffer(GL_PIXEL_PACK_BUFFER, 0);
+}
+
+void FrameRenderer::render(double t, Image* image) {
+  while (pending_ > 0) {
+    Image earlier;  // frames submitted before and never collected are dropped
+    collect(&earlier);
+  }
+  submit(t);
+  collect(image);
 }
 
 }  // namespace lb_render

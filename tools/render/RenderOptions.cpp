@@ -111,6 +111,8 @@ std::string usage() {
          "  --to B         where the sequence ends, in seconds (default 130)\n"
          "  --video FILE   pipes the sequence to ffmpeg: H.264 (yuv420p, CRF 18) with\n"
          "                 data/music.mp3 from A to B as AAC; needs ffmpeg on PATH\n"
+         "  --preset NAME  x264's speed preset for --video, ultrafast to veryslow\n"
+         "                 (default veryfast; slower ones make smaller files, much slower)\n"
          "  --contact-sheet FILE\n"
          "                 one frame from the middle of each scene, labelled, in a 5x2 grid\n"
          "                 of tiles 3/10 of the frame size (384x216 at the default size)\n"
@@ -160,7 +162,8 @@ bool parseOptions(int argc, const char* const* argv, RenderOptions* options, std
       continue;
     }
     const bool takesValue = arg == "--at" || arg == "--out" || arg == "--size" || arg == "--fps" ||
-                            arg == "--from" || arg == "--to" || arg == "--video" || arg == "--contact-sheet";
+                            arg == "--from" || arg == "--to" || arg == "--video" || arg == "--contact-sheet" ||
+                            arg == "--preset";
     if (!takesValue) {
       *error = "unknown argument '" + std::string(argv[i]) + "'";
       return false;
@@ -195,6 +198,8 @@ bool parseOptions(int argc, const char* const* argv, RenderOptions* options, std
         return false;
       }
       parsed.fps = fps;
+    } else if (arg == "--preset") {
+      parsed.preset = value;  // the name is checked against x264's list where the video is set up
     } else if (arg == "--out" || arg == "--video" || arg == "--contact-sheet") {
       if (value.empty()) {
         *error = arg + " needs a non-empty path";

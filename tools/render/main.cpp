@@ -17,6 +17,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <exception>
@@ -44,6 +45,16 @@ std::string absolute(const std::string& path, const std::string& cwd) {
   return !path.empty() && path[0] == '/' ? path : cwd + "/" + path;
 }
 
+// Wall seconds spent in each stage of a run, summed over the frames.
+struct StageClock {
+  double render = 0;    // submitting frames: the scenes' draws, the driver's rasterising
+  double readBack = 0;  // waiting for a frame's pixels and turning them top-first RGB
+  double drain = 0;     // after the last frame: ffmpeg finishing what it was given
+  std::chrono::steady_clock::time_point began;
+  void start() { began = std::chrono::steady_clock::now(); }
+  void stop(double* total) { *total += std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count(); }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -67,6 +78,9 @@ int main(int argc, char** argv) {
     if (options.width % 2 != 0 || options.height % 2 != 0)
       return fail("--video needs an even width and height (H.264 in 4:2:0 halves both for colour), not " +
                   std::to_string(options.width) + "x" + std::to_string(options.height));
+    if (!options.preset.empty() && !lb_render::isX264Preset(options.preset))
+      return fail("--preset needs one of x264's presets (ultrafast, superfast, veryfast, faster, fast, medium, "
+                  "slow, slower, veryslow), not '" + options.preset + "'");
     video.ffmpeg = lb_render::findProgram("ffmpeg");
     if (video.ffmpeg.empty())
       return fail("--video needs the ffmpeg program, which is not on PATH (scripts/setup.sh installs it)");
@@ -95,6 +109,7 @@ int main(int argc, char** argv) {
     video.fps = options.fps;
     video.from = options.from;
     video.to = options.to;
+    if (!options.preset.empty()) video.preset = options.preset;
   }
 
   if (!lb_engine::locateDataSet(&error)) return fail(error);
@@ -148,16 +163,20 @@ int main(int argc, char** argv) {
   lb_render::VideoEncoder encoder;
   if (!options.video.empty() && !encoder.start(video, &error)) return fail(error);
 
+  // Frame i is drawn while frame i - 1 is still being read back; each frame is
+  // handed on (PNG, video, sheet) once its pixels are in.
   lb_render::FrameRenderer renderer(demo, options.width, options.height);
   lb_render::Image image;
   std::unique_ptr<lb_render::Progress> progress;
   if (times.size() > 1) progress.reset(new lb_render::Progress(times.size(), stderr, isatty(STDERR_FILENO) == 1));
-  for (size_t i = 0; i < times.size(); ++i) {
-    renderer.render(times[i], &image);
-    if (!glCheck.check("rendering " + lb_render::describeFrame(times[i]) + " (frame " + std::to_string(i) + ")",
-                       &error))
-      return fail(error);
-    if (!paths.empty() && !lb_render::writePng(paths[i], image, &error)) return fail(error);
+  StageClock clock;
+  size_t done = 0;  // frames handed on so far
+  auto handOn = [&]() -> bool {
+    const size_t i = done++;
+    clock.start();
+    renderer.collect(&image);
+    clock.stop(&clock.readBack);
+    if (!paths.empty() && !lb_render::writePng(paths[i], image, &error)) return false;
     if (stills) {
       if (progress) progress->clear();
       std::printf("%s: t = %.3f s -> %s\n", kProgram, times[i], paths[i].c_str());
@@ -166,17 +185,38 @@ int main(int argc, char** argv) {
     if (!options.video.empty() && !encoder.write(image, &error)) {
       std::string status;
       encoder.finish(&status);
-      return fail(error + (status.empty() ? "" : ": " + status));
+      error += status.empty() ? "" : ": " + status;
+      return false;
     }
     if (contactSheet) contactSheet->place(i, image, lb_render::sheetLabel(i, entries[i]), &font);
     if (progress) progress->update(i + 1);
+    return true;
+  };
+  for (size_t i = 0; i < times.size(); ++i) {
+    if (renderer.pending() == lb_render::FrameRenderer::kMaxInFlight && !handOn()) return fail(error);
+    clock.start();
+    renderer.submit(times[i]);
+    clock.stop(&clock.render);
+    if (!glCheck.check("rendering " + lb_render::describeFrame(times[i]) + " (frame " + std::to_string(i) + ")",
+                       &error))
+      return fail(error);
   }
+  while (renderer.pending() > 0)
+    if (!handOn()) return fail(error);
   if (progress) progress->finish(std::string(kProgram) + ": ");
 
   if (!options.video.empty()) {
+    clock.start();
     if (!encoder.finish(&error)) return fail(error);
+    clock.stop(&clock.drain);
     std::printf("%s: %zu frames at %d fps from %.3f s to %.3f s -> %s\n", kProgram, times.size(), options.fps,
                 options.from, options.to, video.output.c_str());
+    // Where the time went: drawing (the scenes and the driver's rasteriser),
+    // waiting for and converting the read-back, and waiting for ffmpeg.
+    std::printf("%s: %.1f s drawing, %.1f s reading back, %.1f s waiting for ffmpeg (%.1f s at the end); "
+                "ffmpeg used %.1f s of CPU (x264 %s)\n",
+                kProgram, clock.render, clock.readBack, encoder.waitSeconds() + clock.drain, clock.drain,
+                encoder.encoderCpuSeconds(), video.preset.c_str());
   }
   if (sequence && !paths.empty())
     std::printf("%s: %zu frames -> %s ... %s\n", kProgram, paths.size(), paths.front().c_str(),
