@@ -110,9 +110,11 @@ MeshBuilder makeTunnel() {
     // to one unit before the next: the row half-way (phase 2) lies on the
     // straight line between its neighbours in position, normal and texture
     // coordinate, so leaving it out changes no surface point and saves the
-    // rasteriser a quarter of the triangles. The end rows always stay.
+    // rasteriser a fifth of the triangles. The end rows stay, and so does the
+    // ring a period after the first, where the next segment's first ring lies.
     const bool first = y < -kTunnelPeriod / 2 + 0.5, last = y > kTunnelEnd - 0.5;
-    if (std::fabs(phase - 2.0) < 1e-9 && !first && !last) continue;
+    const bool join = std::fabs(y - kTunnelPeriod / 2) < 1e-9;
+    if (std::fabs(phase - 2.0) < 1e-9 && !first && !last && !join) continue;
     const double r = kTunnelRadius - (phase < 0.5 ? 0.35 : 0.0);
     std::vector<Vertex> row;
     for (int j = 0; j <= sides; ++j) {
