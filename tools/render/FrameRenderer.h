@@ -47,6 +47,7 @@ class FrameRenderer {
   void collect(Image* image);
 
   // submit(t) and collect(image): one frame, read back before returning.
+  // Frames still pending from earlier submits are collected and dropped first.
   void render(double t, Image* image);
 
  private:
