@@ -1,5 +1,5 @@
 #version 410 core
-// Mesh programs without a normal matrix ("gloom", "glass"): lighting
+// Mesh programs without a normal matrix ("gloom", "default", "glass"): lighting
 // happens in the mesh's own frame, and the clip-space w (the distance along the
 // view axis for every perspective projection of the show) drives fog and glow.
 

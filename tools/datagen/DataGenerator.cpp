@@ -203,7 +203,7 @@ bool readLines(const std::string& path, std::vector<std::string>* lines, std::st
 std::string catalogueText() {
   return "Shader gloom data/gloom.frag data/mesh.vert\n"
          "Shader postgloom data/postgloom.frag data/quad.vert\n"
-         "Shader default data/default.frag data/default.vert\n"
+         "Shader default data/default.frag data/mesh.vert\n"
          "Shader dof data/dof.frag data/dof.vert\n"
          "Shader postprocessing data/postprocessing.frag data/quad.vert\n"
          "Shader glass data/glass.frag data/mesh.vert\n"
@@ -247,8 +247,7 @@ bool generateDataSet(const std::string& contentDir, const std::string& outDir, c
   // Shaders: copied unchanged.
   const char* shaders[] = {"mesh.vert",      "hemisphere.vert", "quad.vert",          "gloom.frag",
                            "postgloom.frag", "default.frag",    "dof.frag",           "postprocessing.frag",
-                           "glass.frag",     "hemisphere.frag", "layer.frag",         "dof.vert",
-                           "default.vert"};
+                           "glass.frag",     "hemisphere.frag", "layer.frag",         "dof.vert"};
   for (const char* name : shaders) {
     std::string text;
     if (!readFile(contentDir + "/shaders/" + name, &text, error)) return false;
