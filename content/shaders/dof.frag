@@ -1,15 +1,13 @@
 #version 410 core
 // Depth of field for the tunnel flight: focus on the nearest surface in the
-// middle of the picture (found by dof.vert, as vFocus), blur the rest by its
-// distance from that focus on an 8-tap spiral (one pass, at most 10 texel
-// reads a pixel). The spiral is a
+// middle of the picture, blur the rest by its distance from that focus on an
+// 8-tap spiral (one pass, at most 13 texel reads a pixel). The spiral is a
 // constant table (no sine or cosine per tap) turned per pixel. Pixels whose
 // blur is under half a pixel skip the taps: the loop's trip count drops to 0,
 // and the software rasteriser leaves a loop as soon as no pixel of its block
 // needs another round.
 
 layout(location = 0) in vec2 vUv;
-layout(location = 1) flat in float vFocus;
 
 uniform sampler2D color0;
 uniform sampler2D depth;
@@ -29,7 +27,10 @@ float linearDepth(float d) {
 }
 
 void main() {
-  float focus = vFocus;
+  float focus = linearDepth(texture(depth, vec2(0.5, 0.5)).r);
+  focus = min(focus, linearDepth(texture(depth, vec2(0.42, 0.5)).r));
+  focus = min(focus, linearDepth(texture(depth, vec2(0.58, 0.5)).r));
+  focus = clamp(focus, 3.0, 30.0);
   float z = linearDepth(texture(depth, vUv).r);
   vec2 size = vec2(textureSize(color0, 0));
   // Circle of confusion: up to 8 pixels of a 720-line frame.

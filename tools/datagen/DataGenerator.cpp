@@ -204,7 +204,7 @@ std::string catalogueText() {
   return "Shader gloom data/gloom.frag data/mesh.vert\n"
          "Shader postgloom data/postgloom.frag data/quad.vert\n"
          "Shader default data/default.frag data/mesh.vert\n"
-         "Shader dof data/dof.frag data/dof.vert\n"
+         "Shader dof data/dof.frag data/quad.vert\n"
          "Shader postprocessing data/postprocessing.frag data/quad.vert\n"
          "Shader glass data/glass.frag data/mesh.vert\n"
          "Shader hemisphere data/hemisphere.frag data/hemisphere.vert\n"
@@ -247,7 +247,7 @@ bool generateDataSet(const std::string& contentDir, const std::string& outDir, c
   // Shaders: copied unchanged.
   const char* shaders[] = {"mesh.vert",      "hemisphere.vert", "quad.vert",          "gloom.frag",
                            "postgloom.frag", "default.frag",    "dof.frag",           "postprocessing.frag",
-                           "glass.frag",     "hemisphere.frag", "layer.frag",         "dof.vert"};
+                           "glass.frag",     "hemisphere.frag", "layer.frag"};
   for (const char* name : shaders) {
     std::string text;
     if (!readFile(contentDir + "/shaders/" + name, &text, error)) return false;
