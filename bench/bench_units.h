@@ -21,8 +21,8 @@ class UnitPass {
   UnitPass(const UnitPass&) = delete;
   UnitPass& operator=(const UnitPass&) = delete;
 
-  // Draws the pass once into the window, waits for it (glFinish before and
-  // after) and returns its wall time in ms. Saves and restores the GL state
+  // Draws the pass four times into the window between two glFinish calls and
+  // returns the wall time of one pass in ms. Saves and restores the GL state
   // it touches, so the show's next frame finds what the scenes left.
   double timeMs();
 
