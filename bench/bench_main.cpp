@@ -4,6 +4,7 @@
 #include "CommandLine.h"
 #include "DataSetLocator.h"
 #include "bench.h"
+#include "bench_units.h"
 
 #include <sys/resource.h>
 
@@ -33,6 +34,7 @@ const char* const kSynopsis =
     "usage: lb_bench obj [--reps N] FILE... | obj-one LOADER FILE REPS | make-obj PATH MB\n"
     "       lb_bench images [--reps N] FILE...\n"
     "       lb_bench frames [--size WxH] [--frames N] [--scene NAME] | startup | startup-split\n"
+    "       lb_bench timeline [--size WxH] [--step SECONDS]\n"
     "       lb_bench post [--passes N] [--size WxH] | overlay [--frames N]\n";
 
 // Every sub-command's values; the one chosen runs with them.
@@ -45,6 +47,7 @@ struct BenchOptions {
   FrameOptions frames;
   int passes = 40;
   int overlayFrames = 200;
+  double step = 0.1;  // seconds of the show's clock between the timeline's frames
 };
 
 // A sub-command that measures the show needs its data set, wherever the
@@ -95,6 +98,11 @@ void declareCommands(CLI::App* app, BenchOptions* o, std::function<int()>* run) 
   frames->add_option("--size", o->size, "frame size in pixels (default 1280x720)")->type_name("WxH");
   frames->add_option("--frames", o->frames.count, "frames timed per scene (default 60)")->type_name("N")->check(CLI::Range(1, 1000000));
   frames->add_option("--scene", o->frames.only, "that scene alone (for profiling)")->type_name("NAME");
+  CLI::App* timeline = on("timeline", "frame time over the whole show, one frame every --step seconds",
+                          sized([o] { return runTimeline(o->frames.width, o->frames.height, o->step); }));
+  timeline->add_option("--size", o->size, "frame size in pixels (default 1280x720)")->type_name("WxH");
+  timeline->add_option("--step", o->step, "seconds of the clock between frames (default 0.1)")
+      ->type_name("SECONDS")->check(CLI::PositiveNumber);
   on("startup", "wall time from main to the first frame", [] { return withDataSet(runStartup); });
   on("startup-split", "loading time by kind of asset", [] { return withDataSet(runStartupSplit); });
   CLI::App* post = on("post", "time of one full-screen pass of each post-processing program",

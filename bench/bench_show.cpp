@@ -14,6 +14,7 @@
 #include "Sprite.h"
 #include "Texture.h"
 #include "bench.h"
+#include "bench_units.h"
 
 #include <SDL.h>
 
@@ -25,12 +26,6 @@ namespace lb_bench {
 
 namespace {
 
-struct SceneSpan {
-  const char* name;
-  double start;
-  double end;
-};
-
 const SceneSpan kScenes[] = {{"GroupTitle", 0.0, 4.817},        {"MarchingCubes", 4.817, 21.067},
                              {"BouncingCubes", 21.067, 33.9},   {"BouncingCubes2", 33.9, 42.067},
                              {"Sinkhole", 42.067, 61.692},      {"Greetings", 61.692, 91.017},
@@ -38,6 +33,11 @@ const SceneSpan kScenes[] = {{"GroupTitle", 0.0, 4.817},        {"MarchingCubes"
                              {"RobotRunning", 102.476, 121.639}, {"FallingApart", 121.639, 128.0}};
 
 }  // namespace
+
+const SceneSpan* sceneSpans(size_t* count) {
+  *count = sizeof kScenes / sizeof kScenes[0];
+  return kScenes;
+}
 
 SDL_Window* openWindow(int width, int height) {
   if (SDL_Init(SDL_INIT_VIDEO) != 0) return nullptr;
@@ -96,7 +96,9 @@ int runFrames(const FrameOptions& options) {
   if (window == nullptr) return 1;
   MyDemo demo(width, height);
   demo.init();
-  std::printf("# frames %dx%d\nscene\tmedian_ms\tp95_ms\tfps_median\tshow_cpu_ms\tprocess_cpu_ms\n", width, height);
+  UnitPass unit(width, height);
+  std::printf("# frames %dx%d\nscene\tmedian_ms\tp95_ms\tfps_median\tshow_cpu_ms\tprocess_cpu_ms\tunit_ms\tunits\tunit_cpu_ms\tcpu_units\tfragments_per_pixel\n",
+              width, height);
   for (const SceneSpan& s : kScenes) {
     if (!options.only.empty() && options.only != s.name) continue;
     // process: CPU time of all the process's threads (llvmpipe rasterises on its
@@ -104,8 +106,19 @@ int runFrames(const FrameOptions& options) {
     // the wall time.
     std::vector<double> wall, cpu, process;
     const double step = (s.end - s.start) / (frames + 1);
-    demo.show(s.start + step);  // warm-up: driver state for this scene's programs
+    // Warm-up (driver state for this scene's programs), counting the fragments
+    // that pass the depth test, every pass of the frame together, as a
+    // multiple of the window's pixels: overdraw plus one per full-screen pass.
+    GLuint query = 0;
+    glGenQueries(1, &query);
+    glBeginQuery(GL_SAMPLES_PASSED, query);
+    demo.show(s.start + step * (frames / 2 + 1));
+    glEndQuery(GL_SAMPLES_PASSED);
+    GLuint64 fragments = 0;
+    glGetQueryObjectui64v(query, GL_QUERY_RESULT, &fragments);
+    glDeleteQueries(1, &query);
     glFinish();
+    unit.reset();
     for (int k = 0; k < frames; ++k) {
       const double t = s.start + step * (k + 1);
       const double w0 = nowSeconds();
@@ -117,10 +130,15 @@ int runFrames(const FrameOptions& options) {
       wall.push_back((nowSeconds() - w0) * 1e3);
       cpu.push_back((c1 - c0) * 1e3);
       process.push_back((nowSeconds(CLOCK_PROCESS_CPUTIME_ID) - p0) * 1e3);
+      unit.timeMs();  // the reference pass, between this scene's frames
     }
     const double median = percentile(wall, 50);
-    std::printf("%s\t%.2f\t%.2f\t%.1f\t%.3f\t%.2f\n", s.name, median, percentile(wall, 95), 1000.0 / median,
-                percentile(cpu, 50), percentile(process, 50));
+    // units: this scene's frame against the reference pass timed between its
+    // frames; cpu_units the same for the process's CPU time.
+    std::printf("%s\t%.2f\t%.2f\t%.1f\t%.3f\t%.2f\t%.3f\t%.2f\t%.3f\t%.2f\t%.2f\n", s.name, median, percentile(wall, 95),
+                1000.0 / median, percentile(cpu, 50), percentile(process, 50), unit.medianMs(),
+                median / unit.medianMs(), unit.medianCpuMs(), percentile(process, 50) / unit.medianCpuMs(),
+                static_cast<double>(fragments) / (static_cast<double>(width) * height));
     std::fflush(stdout);
   }
   SDL_DestroyWindow(window);

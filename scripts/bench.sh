@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs the benchmarks on this machine and writes docs/benchmarks.md (tables) and
-# docs/benchmarks.png (frame time per scene), which the README links.
+# Runs the benchmarks on this machine and writes docs/benchmarks.md (tables),
+# docs/benchmarks.png (frame time per scene) and docs/benchmarks-timeline.png
+# (frame time over the whole show, scripts/bench-timeline.sh), which the README links.
 # Usage: scripts/bench.sh [--quick]   (--quick: fewer frames and repetitions)
 # LB_BUILD_DIR picks the build folder (default build/). A folder that is already
 # configured is built as it is (its build type is kept); otherwise
@@ -58,6 +59,11 @@ echo "bench: post-processing passes" >&2
 echo "bench: frame times" >&2
 "$bench" frames --size 1280x720 --frames "$frames" >"$out/frames720.tsv"
 "$bench" frames --size 1920x1080 --frames "$frames" >"$out/frames1080.tsv"
+
+echo "bench: frame time over the show" >&2
+timelineStep=0.1
+[ "${1:-}" = "--quick" ] && timelineStep=0.5
+"$bench" timeline --size 1280x720 --step "$timelineStep" >"$out/timeline.tsv"
 loadAfter=$(cut -d' ' -f1-3 /proc/loadavg)
 
 table() {  # TSV with a "# title" first line -> markdown table
@@ -103,6 +109,15 @@ mkdir -p "$docs"
   echo "time of all the process's threads per frame (llvmpipe shades on its own threads). On an idle"
   echo "2-core machine a frame takes at least process_cpu_ms / 2; 60 fps needs 16.7 ms."
   echo
+  echo "units measure each scene against a reference pass timed between its frames in the same run: one"
+  echo "full-screen quad reading one texel a pixel (RGBA8, nearest, blending on), unit_ms its median wall"
+  echo "time and unit_cpu_ms its process CPU time. units = median_ms / unit_ms, cpu_units ="
+  echo "process_cpu_ms / unit_cpu_ms; these ratios drift far less with other programs' load than the"
+  echo "milliseconds do. On a quiet machine a unit is about 2.4 ms at 1280x720 and 5.4 ms at 1920x1080,"
+  echo "so 60 fps at 1280x720 is about 7 units and 30 fps at 1920x1080 about 6.2."
+  echo "fragments_per_pixel counts the fragments that passed the depth test in one frame (all its"
+  echo "passes, GL_SAMPLES_PASSED) per window pixel: overdraw, plus one per full-screen pass."
+  echo
   table "$out/frames720.tsv"
   echo
   echo "## Frame time at 1920x1080"
@@ -138,6 +153,13 @@ mkdir -p "$docs"
   table "$out/images.tsv"
   echo
   echo "![Frame time per scene](benchmarks.png)"
+  echo
+  echo "## Frame time over the show"
+  echo
+  echo "\`lb_bench timeline --size 1280x720 --step $timelineStep\`: one frame every $timelineStep s of the clock,"
+  echo "after one warm-up frame per scene; below, the same in units of the reference pass."
+  echo
+  echo "![Frame time over the show](benchmarks-timeline.png)"
 } >"$docs/benchmarks.md"
 
 paste <(tail -n +3 "$out/frames720.tsv" | cut -f1,2,6) <(tail -n +3 "$out/frames1080.tsv" | cut -f2,6) >"$out/plot.tsv"
@@ -159,4 +181,6 @@ plot "$out/plot.tsv" using 2:xtic(1) title "wall, 1280x720" lc rgb "#3b7dd8", \
      '' using 4 title "wall, 1920x1080" lc rgb "#e0a030", \
      '' using (\$5 / 2) title "process CPU / 2, 1920x1080" lc rgb "#f3d59a"
 GP
-echo "bench: wrote $docs/benchmarks.md and $docs/benchmarks.png" >&2
+LB_BUILD_DIR=$build bash "$root/scripts/bench-timeline.sh" --size 1280x720 --tsv "$out/timeline.tsv" \
+  --load "$loadBefore" --out "$docs/benchmarks-timeline.png"
+echo "bench: wrote $docs/benchmarks.md, $docs/benchmarks.png and $docs/benchmarks-timeline.png" >&2

@@ -131,6 +131,37 @@ else
       fail=1
     fi
   fi
+  # The frames piped to the encoder, read back while the next frame is drawn and
+  # written from the encoder's own thread, are byte for byte the frames of the
+  # same sequence written as PNG (decoded by ffmpeg). A stand-in ffmpeg keeps
+  # the raw stream: the comparison is lossless. Two seconds across the cut from
+  # Sinkhole to Greetings, whose camera shake draws a random number per frame.
+  mkdir -p "$tmp/keeper"
+  printf '#!/bin/sh\ncat >"$LB_E2E_RAW"\n' >"$tmp/keeper/ffmpeg"
+  chmod +x "$tmp/keeper/ffmpeg"
+  if (cd "$tmp" && env PATH="$tmp/keeper:$PATH" LB_E2E_RAW="$tmp/piped.rgb" "$render" --fps 30 --from 60.5 \
+    --to 62.5 --size 320x180 --video piped.mp4) >"$tmp/out.txt" 2>"$tmp/err.txt" &&
+    run --fps 30 --from 60.5 --to 62.5 --size 320x180 --out pngs/; then
+    ffmpeg -v error -i "$tmp/pngs/frame_%05d.png" -f rawvideo -pix_fmt rgb24 - >"$tmp/pngs.rgb"
+    bytes=$(stat -c %s "$tmp/piped.rgb")
+    if [ "$bytes" -ne $((60 * 320 * 180 * 3)) ]; then
+      note "piped export: expected 60 frames of 320x180 RGB ($((60 * 320 * 180 * 3)) bytes), got $bytes"
+      fail=1
+    elif ! cmp -s "$tmp/piped.rgb" "$tmp/pngs.rgb"; then
+      note "piped export differs from the PNG sequence: $(cmp "$tmp/piped.rgb" "$tmp/pngs.rgb" 2>&1 | head -1)" \
+        "(frame $(($(cmp "$tmp/piped.rgb" "$tmp/pngs.rgb" | awk '{print $5}' | tr -d ,) / (320 * 180 * 3))))"
+      fail=1
+    fi
+  else
+    note "piped export or its PNG sequence failed: $(cat "$tmp/err.txt")"
+    fail=1
+  fi
+  # An unknown preset is refused before anything is rendered.
+  if (cd "$tmp" && "$render" --fps 30 --from 50 --to 51 --size 64x36 --video p.mp4 --preset quick) \
+    >/dev/null 2>"$tmp/err.txt" || ! grep -q "preset.*'quick'" "$tmp/err.txt" || [ -e "$tmp/p.mp4" ]; then
+    note "--preset quick: expected a refusal naming it and no file, got: $(cat "$tmp/err.txt")"
+    fail=1
+  fi
   # ffmpeg failing (its output folder does not exist): its exit status is reported.
   if (cd "$tmp" && "$render" --fps 10 --from 50 --to 50.5 --size 64x36 --video no/such/folder/x.mp4) \
     >"$tmp/out.txt" 2>"$tmp/err.txt"; then

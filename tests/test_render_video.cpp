@@ -25,6 +25,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -363,6 +364,37 @@ TEST_F(RenderGl, DebugOutputCountsAnErrorOnceAcrossChecks) {
   glDisable(GL_DEBUG_OUTPUT);
 }
 
+TEST_F(RenderGl, OverlappedReadBackHandsFramesOnInOrderAndUnchanged) {
+  REQUIRE_DATA();
+  MyDemo demo(kWidth, kHeight);
+  demo.init();
+  lb_render::FrameRenderer renderer(&demo, kWidth, kHeight);
+  // Sinkhole keeps no state between frames, so the same clock values give the
+  // same pictures however the frames are read back.
+  lb_render::Image first, second, firstAlone, secondAlone;
+  renderer.submit(50.0);
+  renderer.submit(50.5);  // drawn while 50.0 is still in its pixel buffer
+  EXPECT_EQ(renderer.pending(), 2u);
+  renderer.collect(&first);
+  renderer.collect(&second);
+  EXPECT_EQ(renderer.pending(), 0u);
+  renderer.render(50.0, &firstAlone);
+  renderer.render(50.5, &secondAlone);
+  ASSERT_EQ(first.rgb.size(), static_cast<size_t>(kWidth) * kHeight * 3);
+  EXPECT_TRUE(first.rgb == firstAlone.rgb);
+  EXPECT_TRUE(second.rgb == secondAlone.rgb);
+  EXPECT_FALSE(first.rgb == second.rgb);  // half a second apart, the scene has moved
+  // Rows top-first: the window's top row is the image's first row.
+  renderer.submit(50.0);
+  const std::vector<unsigned char> bottomFirst = lb_test::readPixels(kWidth, kHeight);
+  renderer.collect(&first);
+  for (int x = 0; x < kWidth; x += 37)
+    for (int c = 0; c < 3; ++c) {
+      ASSERT_EQ(first.rgb[static_cast<size_t>(x) * 3 + c], bottomFirst[((kHeight - 1) * kWidth + x) * 4 + c]);
+      ASSERT_EQ(first.rgb[((kHeight - 1) * kWidth + x) * 3 + c], bottomFirst[static_cast<size_t>(x) * 4 + c]);
+    }
+}
+
 // ---------------------------------------------------------------------------
 // The ffmpeg child: found on PATH, its exit status reported.
 
@@ -418,6 +450,78 @@ TEST(RenderVideoChild, FailingEncoderIsReportedWithItsExitStatusAndSucceedingOne
   lb_render::VideoEncoder none;
   EXPECT_FALSE(none.start(settings, &error));
   EXPECT_NE(error.find("missing-encoder"), std::string::npos) << error;
+}
+
+TEST(RenderVideoChild, FramesReachTheEncoderWholeAndInOrder) {
+  lb_test::ResTempDir dir;
+  // A stand-in that keeps the bytes it is sent.
+  const std::string keeper = dir.write("enc-keep", "#!/bin/sh\ncat >\"$LB_TEST_RAW\"\n");
+  ASSERT_EQ(chmod(keeper.c_str(), 0755), 0);
+  setenv("LB_TEST_RAW", dir.path("raw").c_str(), 1);
+  lb_render::VideoSettings settings;
+  settings.ffmpeg = keeper;
+  settings.output = dir.path("out.mp4");
+  settings.width = 64;
+  settings.height = 36;
+  settings.fps = 30;
+  settings.to = 1;
+  std::string error;
+  lb_render::VideoEncoder encoder;
+  ASSERT_TRUE(encoder.start(settings, &error)) << error;
+  std::string expected;
+  for (int i = 0; i < 7; ++i) {  // more frames than the queue holds
+    lb_render::Image frame = uniformImage(64, 36, static_cast<unsigned char>(10 * i));
+    frame.rgb[static_cast<size_t>(i)] = 255;  // each frame distinct in its first bytes, too
+    expected.append(frame.rgb.begin(), frame.rgb.end());
+    ASSERT_TRUE(encoder.write(frame, &error)) << error;
+  }
+  ASSERT_TRUE(encoder.finish(&error)) << error;
+  unsetenv("LB_TEST_RAW");
+  std::ifstream in(dir.path("raw"), std::ios::binary);
+  const std::string got((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(got.size(), expected.size());
+  EXPECT_TRUE(got == expected);
+}
+
+TEST(RenderVideoChild, EncoderThatStopsReadingFailsTheNextWritesInsteadOfHanging) {
+  lb_test::ResTempDir dir;
+  const std::string quitter = dir.write("enc-quit", "#!/bin/sh\nexit 4\n");
+  ASSERT_EQ(chmod(quitter.c_str(), 0755), 0);
+  lb_render::VideoSettings settings;
+  settings.ffmpeg = quitter;
+  settings.output = dir.path("out.mp4");
+  settings.width = 640;  // frames far larger than a pipe's buffer
+  settings.height = 360;
+  settings.fps = 30;
+  settings.to = 1;
+  std::string error;
+  lb_render::VideoEncoder encoder;
+  ASSERT_TRUE(encoder.start(settings, &error)) << error;
+  const lb_render::Image frame = uniformImage(640, 360, 1);
+  bool failed = false;
+  for (int i = 0; i < 50 && !failed; ++i) failed = !encoder.write(frame, &error);
+  EXPECT_TRUE(failed);
+  EXPECT_NE(error.find("ffmpeg stopped reading frames"), std::string::npos) << error;
+  EXPECT_FALSE(encoder.finish(&error));
+  EXPECT_NE(error.find("exit status 4"), std::string::npos) << error;
+}
+
+TEST(RenderVideoChild, PresetIsPassedToX264AndOnlyItsNamesAreAccepted) {
+  lb_render::VideoSettings settings;
+  settings.ffmpeg = "ffmpeg";
+  EXPECT_EQ(settings.preset, "veryfast");
+  settings.preset = "slower";
+  const std::vector<std::string> args = lb_render::ffmpegArguments(settings);
+  const auto at = std::find(args.begin(), args.end(), "-preset");
+  ASSERT_NE(at, args.end());
+  ASSERT_NE(at + 1, args.end());
+  EXPECT_EQ(*(at + 1), "slower");
+  EXPECT_LT(at - args.begin(), std::find(args.begin(), args.end(), "-c:a") - args.begin());  // a video option
+  EXPECT_TRUE(lb_render::isX264Preset("ultrafast"));
+  EXPECT_TRUE(lb_render::isX264Preset("veryslow"));
+  EXPECT_FALSE(lb_render::isX264Preset("Medium"));
+  EXPECT_FALSE(lb_render::isX264Preset(""));
+  EXPECT_FALSE(lb_render::isX264Preset("fast "));
 }
 
 // ---------------------------------------------------------------------------

@@ -105,7 +105,7 @@ namespace {
 // values their meaning, in this program's words.
 struct TypedValues {
   std::vector<std::string> at;
-  std::string out, size, fps, from, to, video, contactSheet;
+  std::string out, size, fps, from, to, video, preset, contactSheet;
 };
 
 const char* const kSynopsis =
@@ -140,6 +140,10 @@ void declareOptions(CLI::App* app, TypedValues* typed, RenderOptions* options) {
                   "pipes the sequence to ffmpeg: H.264 (yuv420p, CRF 18) with\n"
                   "data/music.mp3 from A to B as AAC; needs ffmpeg on PATH")
       ->type_name("FILE");
+  app->add_option("--preset", typed->preset,
+                  "x264's speed preset for --video, ultrafast to veryslow\n"
+                  "(default veryfast; slower ones make smaller files, much slower)")
+      ->type_name("NAME");
   app->add_option("--contact-sheet", typed->contactSheet,
                   "one frame from the middle of each scene, labelled, in a 5x2 grid\n"
                   "of tiles 3/10 of the frame size (384x216 at the default size)")
@@ -186,6 +190,8 @@ bool readValues(const CLI::App& app, const TypedValues& typed, RenderOptions* op
   }
   if (app.count("--out") > 0 && !readPath("--out", typed.out, &options->out, error)) return false;
   if (app.count("--video") > 0 && !readPath("--video", typed.video, &options->video, error)) return false;
+  // The preset's name is checked against x264's list where the video is set up.
+  if (app.count("--preset") > 0) options->preset = typed.preset;
   if (app.count("--contact-sheet") > 0 && !readPath("--contact-sheet", typed.contactSheet, &options->contactSheet, error))
     return false;
   if (app.count("--size") > 0 && !parseSize(typed.size, &options->width, &options->height)) {

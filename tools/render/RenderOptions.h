@@ -26,6 +26,7 @@ struct RenderOptions {
   double from = 0.0;       // --from: clock value of the sequence's first frame, seconds
   double to = 130.0;       // --to: end of the sequence (exclusive), seconds
   std::string video;       // --video: H.264 + AAC file made from the sequence by ffmpeg
+  std::string preset;      // --preset: x264 speed preset for --video; empty for the default
   std::string contactSheet;  // --contact-sheet: PNG file of the scene grid
   bool checkGl = false;      // --check-gl: debug context, KHR_debug callback, fail on any GL error
 };

@@ -5,10 +5,12 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -52,6 +54,13 @@ std::string findProgram(const std::string& name) {
   return "";
 }
 
+bool isX264Preset(const std::string& name) {
+  for (const char* preset : {"ultrafast", "superfast", "veryfast", "faster", "fast", "medium", "slow", "slower",
+                             "veryslow", "placebo"})
+    if (name == preset) return true;
+  return false;
+}
+
 std::vector<std::string> ffmpegArguments(const VideoSettings& s) {
   return {s.ffmpeg,
           "-hide_banner", "-nostdin", "-nostats", "-loglevel", "error", "-y",
@@ -62,7 +71,7 @@ std::vector<std::string> ffmpegArguments(const VideoSettings& s) {
           // Input 1: the music over the same span of the clock.
           "-ss", formatNumber(s.from), "-t", formatNumber(s.to - s.from), "-i", s.music,
           "-map", "0:v:0", "-map", "1:a:0",
-          "-c:v", "libx264", "-pix_fmt", "yuv420p", "-crf", "18",
+          "-c:v", "libx264", "-preset", s.preset, "-pix_fmt", "yuv420p", "-crf", "18",
           // Silence after the music's end keeps the audio as long as the pictures;
           // -shortest then ends the file with the last frame.
           "-c:a", "aac", "-b:a", "192k", "-af", "apad", "-shortest",
@@ -99,7 +108,55 @@ bool VideoEncoder::start(const VideoSettings& settings, std::string* error) {
   }
   pid_ = pid;
   pipe_ = fds[1];
+  closing_ = false;
+  writeError_.clear();
+  writer_ = std::thread(&VideoEncoder::writeLoop, this);
   return true;
+}
+
+void VideoEncoder::writeLoop() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return closing_ || !queue_.empty(); });
+    if (queue_.empty()) return;  // closing, and everything is written
+    std::vector<unsigned char> frame = std::move(queue_.front());
+    queue_.pop_front();
+    changed_.notify_all();
+    lock.unlock();
+    // The frame leaves the queue before it is written, so the renderer can
+    // read back the next one while this write waits for ffmpeg.
+    const unsigned char* data = frame.data();
+    size_t left = frame.size();
+    std::string error;
+    while (left > 0) {
+      const ssize_t written = ::write(pipe_, data, left);
+      if (written < 0) {
+        if (errno == EINTR) continue;
+        error = std::string("ffmpeg stopped reading frames (") + std::strerror(errno) + ")";
+        break;
+      }
+      data += written;
+      left -= static_cast<size_t>(written);
+    }
+    lock.lock();
+    spare_.push_back(std::move(frame));
+    if (!error.empty()) {
+      writeError_ = error;
+      queue_.clear();
+      changed_.notify_all();
+      return;
+    }
+  }
+}
+
+void VideoEncoder::stopWriter() {
+  if (!writer_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    closing_ = true;
+  }
+  changed_.notify_all();
+  writer_.join();
 }
 
 bool VideoEncoder::write(const Image& image, std::string* error) {
@@ -112,18 +169,22 @@ bool VideoEncoder::write(const Image& image, std::string* error) {
              " does not fit the video's " + std::to_string(settings_.width) + "x" + std::to_string(settings_.height);
     return false;
   }
-  const unsigned char* data = image.rgb.data();
-  size_t left = image.rgb.size();
-  while (left > 0) {
-    const ssize_t written = ::write(pipe_, data, left);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      *error = std::string("ffmpeg stopped reading frames (") + std::strerror(errno) + ")";
-      return false;
-    }
-    data += written;
-    left -= static_cast<size_t>(written);
+  const auto began = std::chrono::steady_clock::now();
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return !writeError_.empty() || queue_.size() < kQueuedFrames; });
+  waitSeconds_ += std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count();
+  if (!writeError_.empty()) {
+    *error = writeError_;
+    return false;
   }
+  std::vector<unsigned char> frame;
+  if (!spare_.empty()) {
+    frame = std::move(spare_.back());
+    spare_.pop_back();
+  }
+  frame.assign(image.rgb.begin(), image.rgb.end());
+  queue_.push_back(std::move(frame));
+  changed_.notify_all();
   return true;
 }
 
@@ -132,13 +193,17 @@ bool VideoEncoder::finish(std::string* error) {
     *error = "ffmpeg is not running";
     return false;
   }
+  stopWriter();
   if (pipe_ >= 0) close(pipe_);
   pipe_ = -1;
   int status = 0;
   pid_t waited;
+  rusage usage{};
   do {
-    waited = waitpid(pid_, &status, 0);
+    waited = wait4(pid_, &status, 0, &usage);
   } while (waited < 0 && errno == EINTR);
+  encoderCpuSeconds_ = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec * 1e-6 + usage.ru_stime.tv_sec +
+                       usage.ru_stime.tv_usec * 1e-6;
   pid_ = -1;
   if (waited < 0) {
     *error = std::string("cannot wait for ffmpeg: ") + std::strerror(errno);
@@ -153,6 +218,9 @@ bool VideoEncoder::finish(std::string* error) {
 }
 
 void VideoEncoder::abort() {
+  // Killing ffmpeg first makes a write the writer is blocked in fail at once.
+  if (pid_ >= 0) kill(pid_, SIGKILL);
+  stopWriter();
   if (pipe_ >= 0) close(pipe_);
   pipe_ = -1;
   if (pid_ < 0) return;

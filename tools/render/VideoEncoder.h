@@ -1,10 +1,16 @@
 #pragma once
 // Encodes a sequence of frames to an H.264 + AAC video by piping raw RGB
 // (rgb24, rows top-first, no padding) into an ffmpeg child process, which muxes
-// in the music trimmed to the same span of the show's clock.
+// in the music trimmed to the same span of the show's clock. The pipe is fed
+// from a thread of its own, so that rendering goes on while ffmpeg (and x264's
+// threads behind it) takes in the frames before.
 
+#include <condition_variable>
+#include <deque>
+#include <mutex>
 #include <string>
 #include <sys/types.h>
+#include <thread>
 #include <vector>
 
 namespace lb_render {
@@ -20,7 +26,16 @@ struct VideoSettings {
   int fps = 0;
   double from = 0.0;  // seconds of the show (and of the music) at the first frame
   double to = 0.0;    // seconds at the end of the last frame
+  std::string preset = kDefaultPreset;  // x264's speed preset (ultrafast ... veryslow)
+  // x264 trades file size for encoding time: at CRF 18 and 1920x1080 60 fps the
+  // show's frames encode several times faster with "veryfast" than with x264's
+  // own default "medium", for a somewhat larger file of the same quality
+  // target (docs/benchmarks.md has the figures).
+  static constexpr const char* kDefaultPreset = "veryfast";
 };
+
+// Whether `name` is one of x264's speed presets.
+bool isX264Preset(const std::string& name);
 
 // The absolute path of an executable `name` found on PATH, or "" when there is
 // none. A name holding '/' is checked as it is.
@@ -28,7 +43,7 @@ std::string findProgram(const std::string& name);
 
 // ffmpeg's argument list (argv[0] first): raw video from standard input at
 // `fps`, the music from `from` for (to - from) seconds, libx264 in yuv420p at
-// CRF 18, AAC audio padded with silence where the music is shorter, and the
+// CRF 18 with the settings' preset, AAC audio padded with silence where the music is shorter, and the
 // output cut where the pictures end.
 std::vector<std::string> ffmpegArguments(const VideoSettings& settings);
 
@@ -43,11 +58,18 @@ class VideoEncoder {
   // Starts ffmpeg. Returns false with a message when it cannot be started.
   bool start(const VideoSettings& settings, std::string* error);
 
-  // Sends one frame of settings.width x settings.height pixels. Returns false
-  // when ffmpeg has stopped reading (it failed); finish() then says how.
+  // Queues one frame of settings.width x settings.height pixels for the
+  // writing thread (waiting while kQueuedFrames are queued). Returns false when
+  // ffmpeg has stopped reading (it failed); finish() then says how.
   bool write(const Image& image, std::string* error);
 
-  // Closes ffmpeg's input and waits for it. Returns false with a message giving
+  // Seconds write() spent waiting for room in the queue: the time rendering
+  // was held up by the encoder.
+  double waitSeconds() const { return waitSeconds_; }
+  // CPU seconds (user + system) ffmpeg used, known after finish().
+  double encoderCpuSeconds() const { return encoderCpuSeconds_; }
+
+  // Writes what is queued, closes ffmpeg's input and waits for it. Returns false with a message giving
   // its exit status when it failed.
   bool finish(std::string* error);
 
@@ -55,9 +77,25 @@ class VideoEncoder {
   void abort();
 
  private:
+  static const size_t kQueuedFrames = 2;
+
+  void writeLoop();
+  void stopWriter();
+
   VideoSettings settings_;
   pid_t pid_ = -1;
   int pipe_ = -1;
+
+  // Frames handed over to the writing thread; spare holds emptied buffers for reuse.
+  std::thread writer_;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::vector<unsigned char>> queue_;
+  std::vector<std::vector<unsigned char>> spare_;
+  bool closing_ = false;     // no more frames come; the writer ends when the queue is empty
+  std::string writeError_;   // the writer's failure, reported by the next write()
+  double waitSeconds_ = 0.0;
+  double encoderCpuSeconds_ = 0.0;
 };
 
 }  // namespace lb_render

@@ -17,6 +17,7 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <exception>
@@ -41,6 +42,16 @@ struct Run {
   bool sequence() const { return options.fps > 0; }
   bool sheet() const { return !options.contactSheet.empty(); }
   bool encodes() const { return !options.video.empty(); }
+};
+
+// Wall seconds spent in each stage of a run, summed over the frames.
+struct StageClock {
+  double render = 0;    // submitting frames: the scenes' draws, the driver's rasterising
+  double readBack = 0;  // waiting for a frame's pixels and turning them top-first RGB
+  double drain = 0;     // after the last frame: ffmpeg finishing what it was given
+  std::chrono::steady_clock::time_point began;
+  void start() { began = std::chrono::steady_clock::now(); }
+  void stop(double* total) { *total += std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count(); }
 };
 
 int fail(const std::string& message) {
@@ -68,6 +79,11 @@ bool checkVideoRequest(Run* run, std::string* error) {
   if (o.width % 2 != 0 || o.height % 2 != 0) {
     *error = "--video needs an even width and height (H.264 in 4:2:0 halves both for colour), not " +
              std::to_string(o.width) + "x" + std::to_string(o.height);
+    return false;
+  }
+  if (!o.preset.empty() && !lb_render::isX264Preset(o.preset)) {
+    *error = "--preset needs one of x264's presets (ultrafast, superfast, veryfast, faster, fast, medium, "
+             "slow, slower, veryslow), not '" + o.preset + "'";
     return false;
   }
   run->video.ffmpeg = lb_render::findProgram("ffmpeg");
@@ -100,6 +116,7 @@ bool planFrames(Run* run, std::string* error) {
     run->video.fps = o.fps;
     run->video.from = o.from;
     run->video.to = o.to;
+    if (!o.preset.empty()) run->video.preset = o.preset;
   }
   return true;
 }
@@ -151,6 +168,7 @@ struct Outputs {
   std::unique_ptr<lb_render::ContactSheet> sheet;
   lb_render::LabelFont font;
   lb_render::VideoEncoder encoder;
+  StageClock clock;  // where the run's time went
 };
 
 // Adds the contact sheet's frames (one per scene) to the run and starts ffmpeg.
@@ -179,6 +197,8 @@ bool writeFrame(const Run& run, size_t i, const lb_render::Image& image, Outputs
   return true;
 }
 
+// Frame i is drawn while frame i - 1 is still being read back; each frame is
+// handed on (PNG, video, sheet) once its pixels are in.
 bool renderFrames(const Run& run, MyDemo* demo, lb_render::GlErrorCheck* glCheck, Outputs* outputs,
                   std::string* error) {
   lb_render::FrameRenderer renderer(demo, run.options.width, run.options.height);
@@ -186,17 +206,32 @@ bool renderFrames(const Run& run, MyDemo* demo, lb_render::GlErrorCheck* glCheck
   std::unique_ptr<lb_render::Progress> progress;
   if (run.times.size() > 1)
     progress.reset(new lb_render::Progress(run.times.size(), stderr, isatty(STDERR_FILENO) == 1));
-  for (size_t i = 0; i < run.times.size(); ++i) {
-    renderer.render(run.times[i], &image);
-    const std::string frame = "rendering " + lb_render::describeFrame(run.times[i]) + " (frame " + std::to_string(i) + ")";
-    if (!glCheck->check(frame, error) || !writeFrame(run, i, image, outputs, error)) return false;
+  StageClock& clock = outputs->clock;
+  size_t done = 0;  // frames handed on so far
+  auto handOn = [&]() -> bool {
+    const size_t i = done++;
+    clock.start();
+    renderer.collect(&image);
+    clock.stop(&clock.readBack);
+    if (!writeFrame(run, i, image, outputs, error)) return false;
     if (run.stills()) {
       if (progress) progress->clear();
       std::printf("%s: t = %.3f s -> %s\n", kProgram, run.times[i], run.paths[i].c_str());
       std::fflush(stdout);
     }
     if (progress) progress->update(i + 1);
+    return true;
+  };
+  for (size_t i = 0; i < run.times.size(); ++i) {
+    if (renderer.pending() == lb_render::FrameRenderer::kMaxInFlight && !handOn()) return false;
+    clock.start();
+    renderer.submit(run.times[i]);
+    clock.stop(&clock.render);
+    const std::string frame = "rendering " + lb_render::describeFrame(run.times[i]) + " (frame " + std::to_string(i) + ")";
+    if (!glCheck->check(frame, error)) return false;
   }
+  while (renderer.pending() > 0)
+    if (!handOn()) return false;
   if (progress) progress->finish(std::string(kProgram) + ": ");
   return true;
 }
@@ -204,9 +239,18 @@ bool renderFrames(const Run& run, MyDemo* demo, lb_render::GlErrorCheck* glCheck
 // Closes the video and writes the contact sheet, with one summary line each.
 bool finishOutputs(const Run& run, Outputs* outputs, std::string* error) {
   if (run.encodes()) {
+    StageClock& clock = outputs->clock;
+    clock.start();
     if (!outputs->encoder.finish(error)) return false;
+    clock.stop(&clock.drain);
     std::printf("%s: %zu frames at %d fps from %.3f s to %.3f s -> %s\n", kProgram, run.times.size(),
                 run.options.fps, run.options.from, run.options.to, run.video.output.c_str());
+    // Where the time went: drawing (the scenes and the driver's rasteriser),
+    // waiting for and converting the read-back, and waiting for ffmpeg.
+    std::printf("%s: %.1f s drawing, %.1f s reading back, %.1f s waiting for ffmpeg (%.1f s at the end); "
+                "ffmpeg used %.1f s of CPU (x264 %s)\n",
+                kProgram, clock.render, clock.readBack, outputs->encoder.waitSeconds() + clock.drain, clock.drain,
+                outputs->encoder.encoderCpuSeconds(), run.video.preset.c_str());
   }
   if (run.sequence() && !run.paths.empty())
     std::printf("%s: %zu frames -> %s ... %s\n", kProgram, run.paths.size(), run.paths.front().c_str(),
