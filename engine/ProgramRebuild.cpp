@@ -2,6 +2,7 @@
 
 #include "FileBytes.h"
 #include "Gl.h"
+#include "ShaderError.h"
 #include "ShaderProgram.h"
 
 #include <vector>
@@ -10,21 +11,11 @@ namespace lb_engine {
 
 namespace {
 
-std::string shaderLog(GLuint shader) {
-  GLint length = 0;
-  glGetShaderiv(shader, GL_INFO_LOG_LENGTH, &length);
-  std::string log(static_cast<size_t>(length > 0 ? length : 0), '\0');
-  if (length > 0) glGetShaderInfoLog(shader, length, nullptr, &log[0]);
-  while (!log.empty() && (log.back() == '\0' || log.back() == '\n')) log.pop_back();
-  return log;
-}
-
-std::string programLog(GLuint program) {
-  GLint length = 0;
-  glGetProgramiv(program, GL_INFO_LOG_LENGTH, &length);
-  std::string log(static_cast<size_t>(length > 0 ? length : 0), '\0');
-  if (length > 0) glGetProgramInfoLog(program, length, nullptr, &log[0]);
-  while (!log.empty() && (log.back() == '\0' || log.back() == '\n')) log.pop_back();
+// An info log without the trailing newlines drivers differ in, for quoting
+// inside a longer message.
+std::string trimmedLog(GLuint name, ERROR_TYPE type) {
+  std::string log = ShaderError::infoLog(name, type);
+  while (!log.empty() && log.back() == '\n') log.pop_back();
   return log;
 }
 
@@ -43,7 +34,7 @@ GLuint compileFile(const std::string& path, GLenum type, std::string* log) {
   GLint status = GL_FALSE;
   glGetShaderiv(shader, GL_COMPILE_STATUS, &status);
   if (status == GL_FALSE) {
-    *log += path + ": does not compile:\n" + shaderLog(shader) + "\n";
+    *log += path + ": does not compile:\n" + trimmedLog(shader, SHADER_ERROR) + "\n";
     glDeleteShader(shader);
     return 0;
   }
@@ -84,7 +75,7 @@ bool rebuildProgram(ShaderProgram* program, const std::string& fragmentPath, con
   }
   const GLuint scratch = glCreateProgram();
   const bool links = linkPair(scratch, fragment, vertex);
-  if (!links) *log += fragmentPath + " + " + vertexPath + ": do not link:\n" + programLog(scratch) + "\n";
+  if (!links) *log += fragmentPath + " + " + vertexPath + ": do not link:\n" + trimmedLog(scratch, PROGRAM_ERROR) + "\n";
   detachAll(scratch, false);
   glDeleteProgram(scratch);
   if (!links) {
@@ -96,7 +87,7 @@ bool rebuildProgram(ShaderProgram* program, const std::string& fragmentPath, con
   const GLuint name = program->getProgramID();
   detachAll(name, true);
   const bool relinked = linkPair(name, fragment, vertex);
-  if (!relinked) *log += fragmentPath + " + " + vertexPath + ": linked alone but not in place:\n" + programLog(name) + "\n";
+  if (!relinked) *log += fragmentPath + " + " + vertexPath + ": linked alone but not in place:\n" + trimmedLog(name, PROGRAM_ERROR) + "\n";
   return relinked;
 }
 

@@ -4,36 +4,17 @@
 // the engine example's frame).
 
 #include "FrameRenderer.h"  // lb_render::Image
-
-#include <png.h>
+#include "res_PngRgb.h"
 
 #include <algorithm>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 
 namespace lb_test {
 
-// Decodes a PNG to 8-bit RGB with libpng's simplified reader, independently of
-// the renderer's writer.
+// Decodes a PNG to 8-bit RGB (see readPngRgb).
 inline bool readPng(const std::string& path, lb_render::Image* image, std::string* error) {
-  png_image decoded;
-  std::memset(&decoded, 0, sizeof decoded);
-  decoded.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&decoded, path.c_str())) {
-    *error = path + ": " + decoded.message;
-    return false;
-  }
-  decoded.format = PNG_FORMAT_RGB;
-  image->width = static_cast<int>(decoded.width);
-  image->height = static_cast<int>(decoded.height);
-  image->rgb.resize(PNG_IMAGE_SIZE(decoded));
-  if (!png_image_finish_read(&decoded, nullptr, image->rgb.data(), 0, nullptr)) {
-    *error = path + ": " + decoded.message;
-    png_image_free(&decoded);
-    return false;
-  }
-  return true;
+  return readPngRgb(path, &image->width, &image->height, &image->rgb, error);
 }
 
 // How two frames of the same size differ: a pixel counts as differing when any
@@ -57,11 +38,9 @@ inline Difference compareFrames(const lb_render::Image& a, const lb_render::Imag
   return d;
 }
 
-// The regressions' tolerances. Rasterisers differ in the last bit of shading
-// and in which pixels an edge covers, so a few levels anywhere and a thin
-// scatter of edge pixels pass; an object moved by a couple of pixels (at
+// The regressions' share of differing pixels (beyond kChannelTolerance): a
+// thin scatter of edge pixels passes; an object moved by a couple of pixels (at
 // 160x90) changes both of its edges along their whole length and fails.
-const int kChannelTolerance = 24;        // levels of 255
 const double kMaxDifferingShare = 0.01;  // of the frame's pixels
 
 }  // namespace lb_test

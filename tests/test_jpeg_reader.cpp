@@ -102,6 +102,31 @@ size_t entropyStart(const Bytes& jpeg) {
   return sos + 2 + (jpeg[sos + 2] << 8 | jpeg[sos + 3]);
 }
 
+// The same detailed picture encoded each way the warning cases start from.
+struct Encodings {
+  static constexpr int kWidth = 48, kHeight = 32;
+  Bytes baseline, restarted, progressive, arithmeticCoded;
+
+  Encodings() {
+    const Bytes rgb = detailed(kWidth, kHeight);
+    baseline = encode(rgb, lb_test::JpegOptions());
+    lb_test::JpegOptions options;
+    options.restartInterval = 1;  // a restart marker after every MCU
+    restarted = encode(rgb, options);
+    options = lb_test::JpegOptions();
+    options.progressive = true;
+    progressive = encode(rgb, options);
+    options = lb_test::JpegOptions();
+    options.arithmetic = true;
+    arithmeticCoded = encode(rgb, options);
+  }
+
+ private:
+  static Bytes encode(const Bytes& rgb, const lb_test::JpegOptions& options) {
+    return lb_test::encodeJPEGWith(kWidth, kHeight, 3, rgb, options);
+  }
+};
+
 struct Case {
   const char* what;
   Bytes file;
@@ -187,16 +212,10 @@ TEST(JpegArithmetic, HeaderClaimsBeyond4096SquaredNeedABitPerBlock) {
 // Warnings.
 
 TEST(JpegWarnings, PicturesWhoseBlocksAreAllIntactAreKept) {
-  const int width = 48, height = 32;
-  const Bytes rgb = detailed(width, height);
-  lb_test::JpegOptions plain;
-  const Bytes baseline = lb_test::encodeJPEGWith(width, height, 3, rgb, plain);
-  lb_test::JpegOptions restarts;
-  restarts.restartInterval = 1;
-  const Bytes restarted = lb_test::encodeJPEGWith(width, height, 3, rgb, restarts);
-  lb_test::JpegOptions progression;
-  progression.progressive = true;
-  const Bytes progressive = lb_test::encodeJPEGWith(width, height, 3, rgb, progression);
+  const Encodings encoded;
+  const Bytes& baseline = encoded.baseline;
+  const Bytes& restarted = encoded.restarted;
+  const Bytes& progressive = encoded.progressive;
   const size_t eoi = baseline.size() - 2;
 
   Bytes jfif2 = baseline;
@@ -236,25 +255,17 @@ TEST(JpegWarnings, PicturesWhoseBlocksAreAllIntactAreKept) {
     DecodedImage image;
     std::string error;
     ASSERT_TRUE(lb_engine::decodeJPEG(c.file.data(), c.file.size(), &image, &error)) << error;
-    EXPECT_EQ(image.width, width);
+    EXPECT_EQ(image.width, Encodings::kWidth);
     EXPECT_EQ(image.pixels, turboDecode(c.reference).pixels);
   }
 }
 
 TEST(JpegWarnings, PicturesWithMissingOrInventedDataAreRefused) {
-  const int width = 48, height = 32;
-  const Bytes rgb = detailed(width, height);
-  lb_test::JpegOptions plain;
-  const Bytes baseline = lb_test::encodeJPEGWith(width, height, 3, rgb, plain);
-  lb_test::JpegOptions restarts;
-  restarts.restartInterval = 1;
-  const Bytes restarted = lb_test::encodeJPEGWith(width, height, 3, rgb, restarts);
-  lb_test::JpegOptions progression;
-  progression.progressive = true;
-  const Bytes progressive = lb_test::encodeJPEGWith(width, height, 3, rgb, progression);
-  lb_test::JpegOptions arithmetic;
-  arithmetic.arithmetic = true;
-  const Bytes arithmeticCoded = lb_test::encodeJPEGWith(width, height, 3, rgb, arithmetic);
+  const Encodings encoded;
+  const Bytes& baseline = encoded.baseline;
+  const Bytes& restarted = encoded.restarted;
+  const Bytes& progressive = encoded.progressive;
+  const Bytes& arithmeticCoded = encoded.arithmeticCoded;
 
   const size_t data = entropyStart(baseline);
   const size_t middle = (data + baseline.size()) / 2;

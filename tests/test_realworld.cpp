@@ -21,8 +21,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -138,17 +140,28 @@ png_uint_32 simplifiedFormat(int channels) {
   return channels == 4 ? PNG_FORMAT_RGBA : channels == 3 ? PNG_FORMAT_RGB : PNG_FORMAT_GRAY;
 }
 
+// Runs `check` on every file of `folder` with one of the extensions (the file's
+// name traced in any failure), then prints the tally under `format`.
+Tally checkEach(const fs::path& folder, std::vector<std::string> extensions, const char* format,
+                const std::function<void(const fs::path&, Tally*)>& check) {
+  Tally tally;
+  for (const fs::path& path : filesIn(folder, std::move(extensions))) {
+    SCOPED_TRACE(path.filename().string());
+    check(path, &tally);
+  }
+  tally.print(format);
+  return tally;
+}
+
 }  // namespace
 
 TEST(RealWorldFiles, PngDecodesLikeLibpngOrIsRefused) {
   REQUIRE_REALWORLD(dir);
-  Tally tally;
-  for (const fs::path& path : filesIn(dir / "png", {".png"})) {
-    SCOPED_TRACE(path.filename().string());
+  const Tally tally = checkEach(dir / "png", {".png"}, "PNG", [](const fs::path& path, Tally* tally) {
     const Bytes bytes = readAll(path);
     DecodedImage image;
     std::string error;
-    const bool decoded = decodeChecked(path, bytes, lb_engine::decodePNG, &image, &error, &tally);
+    const bool decoded = decodeChecked(path, bytes, lb_engine::decodePNG, &image, &error, tally);
 
     // libpng's simplified reader on the same samples, in the reader's layout
     // where the reader decoded the file, else in the file's own.
@@ -165,71 +178,62 @@ TEST(RealWorldFiles, PngDecodesLikeLibpngOrIsRefused) {
       referenceDecoded = png_image_finish_read(&reference, nullptr, topFirst.data(), 0, nullptr) != 0;
     }
     if (decoded != referenceDecoded) {
-      tally.notes.push_back(path.filename().string() + (decoded ? ": decoded here, libpng refuses it (" +
-                                                                       std::string(reference.message) + ")"
-                                                                 : ": refused here (" + error + "), libpng reads it"));
+      tally->notes.push_back(path.filename().string() +
+                             (decoded ? ": decoded here, libpng refuses it (" + std::string(reference.message) + ")"
+                                      : ": refused here (" + error + "), libpng reads it"));
     }
-    if (!comparable || !referenceDecoded) continue;
+    if (!comparable || !referenceDecoded) return;
     ASSERT_EQ(static_cast<int>(reference.width), image.width);
     ASSERT_EQ(static_cast<int>(reference.height), image.height);
     EXPECT_TRUE(flipped(topFirst, PNG_IMAGE_ROW_STRIDE(reference)) == image.pixels) << "pixels differ from libpng's";
-    ++tally.compared;
-  }
-  tally.print("PNG");
+    ++tally->compared;
+  });
   EXPECT_GT(tally.compared, 100);
 }
 
 TEST(RealWorldFiles, JpegDecodesLikeTurboJpegOrIsRefused) {
   REQUIRE_REALWORLD(dir);
-  Tally tally;
-  for (const fs::path& path : filesIn(dir / "jpeg", {".jpg", ".jpeg"})) {
-    SCOPED_TRACE(path.filename().string());
+  const Tally tally = checkEach(dir / "jpeg", {".jpg", ".jpeg"}, "JPEG", [](const fs::path& path, Tally* tally) {
     const Bytes bytes = readAll(path);
     DecodedImage image;
     std::string error;
-    if (!decodeChecked(path, bytes, lb_engine::decodeJPEG, &image, &error, &tally)) continue;
+    if (!decodeChecked(path, bytes, lb_engine::decodeJPEG, &image, &error, tally)) return;
     // TurboJPEG's header reader refuses a file on any warning; its decoder goes
     // on past warnings and fills every row. A fresh handle for each file: one
     // that has met a warning does not decode the next file alike.
     tjhandle handle = tjInitDecompress();
     int width = 0, height = 0, subsampling = 0, colorspace = 0;
     if (tjDecompressHeader3(handle, bytes.data(), bytes.size(), &width, &height, &subsampling, &colorspace) != 0) {
-      tally.notes.push_back(path.filename().string() + ": kept; TurboJPEG's header reader stops at \"" +
-                            tjGetErrorStr2(handle) + "\"");
+      tally->notes.push_back(path.filename().string() + ": kept; TurboJPEG's header reader stops at \"" +
+                             tjGetErrorStr2(handle) + "\"");
       tjDestroy(handle);
-      continue;
+      return;
     }
     EXPECT_EQ(width, image.width);
     EXPECT_EQ(height, image.height);
     Bytes topFirst(static_cast<size_t>(width) * height * 3);
     if (tjDecompress2(handle, bytes.data(), bytes.size(), topFirst.data(), width, 0, height, TJPF_RGB, 0) != 0)
-      tally.notes.push_back(path.filename().string() + ": kept despite TurboJPEG's \"" + tjGetErrorStr2(handle) + "\"");
+      tally->notes.push_back(path.filename().string() + ": kept despite TurboJPEG's \"" + tjGetErrorStr2(handle) + "\"");
     tjDestroy(handle);
     EXPECT_TRUE(flipped(topFirst, static_cast<size_t>(width) * 3) == image.pixels) << "pixels differ from TurboJPEG's";
-    ++tally.compared;
-  }
-  tally.print("JPEG");
+    ++tally->compared;
+  });
   EXPECT_GT(tally.compared, 40);
 }
 
 TEST(RealWorldFiles, TgaDecodesOrIsRefused) {
   REQUIRE_REALWORLD(dir);
-  Tally tally;
-  for (const fs::path& path : filesIn(dir / "tga", {".tga"})) {
-    SCOPED_TRACE(path.filename().string());
+  const Tally tally = checkEach(dir / "tga", {".tga"}, "TGA", [](const fs::path& path, Tally* tally) {
     DecodedImage image;
     std::string error;
-    decodeChecked(path, readAll(path), lb_engine::decodeTGA, &image, &error, &tally);
-  }
-  tally.print("TGA");
+    decodeChecked(path, readAll(path), lb_engine::decodeTGA, &image, &error, tally);
+  });
   EXPECT_GT(tally.decoded, 0);
 }
 
 TEST(RealWorldFiles, ObjIsReadOrRefusedWithAMessage) {
   REQUIRE_REALWORLD(dir);
-  Tally tally;
-  for (const fs::path& path : filesIn(dir / "obj", {".obj"})) {
-    SCOPED_TRACE(path.filename().string());
+  const Tally tally = checkEach(dir / "obj", {".obj"}, "OBJ", [](const fs::path& path, Tally* tally) {
     std::FILE* messages = std::tmpfile();
     ASSERT_NE(messages, nullptr);
     lb_engine::ObjData obj;
@@ -239,10 +243,10 @@ TEST(RealWorldFiles, ObjIsReadOrRefusedWithAMessage) {
     ASSERT_NE(result, lb_engine::ObjFileResult::kUnreadable);
     if (result == lb_engine::ObjFileResult::kInvalid) {
       EXPECT_GT(messageBytes, 0) << "refused without a message";
-      ++tally.refused;
-      continue;
+      ++tally->refused;
+      return;
     }
-    ++tally.decoded;
+    ++tally->decoded;
     // Every accepted face names records that exist (-1: a corner left it out).
     const long positions = static_cast<long>(obj.positions.size() / 3);
     for (lb_engine::MeshIndex& face : obj.faces)
@@ -257,7 +261,6 @@ TEST(RealWorldFiles, ObjIsReadOrRefusedWithAMessage) {
                                             &buffered, nullptr));
     EXPECT_EQ(buffered.positions, obj.positions);
     EXPECT_EQ(buffered.faces.size(), obj.faces.size());
-  }
-  tally.print("OBJ");
+  });
   EXPECT_GT(tally.decoded, 0);
 }

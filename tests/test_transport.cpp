@@ -8,7 +8,6 @@
 namespace {
 
 using lb_dev::SceneSpan;
-using lb_dev::Transport;
 
 std::vector<SceneSpan> showScenes() {
   return {{"GroupTitle", 0.0, 4.817},        {"MarchingCubes", 4.817, 21.067},   {"BouncingCubes", 21.067, 33.9},
@@ -19,19 +18,29 @@ std::vector<SceneSpan> showScenes() {
 
 const double kEps = 1e-9;
 
-TEST(Transport, PlaysWithWallTimeAndHoldsStillWhilePaused) {
-  Transport transport(showScenes());
+// Every case starts from a fresh transport over the show's scenes.
+class Transport : public testing::Test {
+ protected:
+  // Plays from wall-clock `wall` and checks that `later` seconds on the show has
+  // moved on from `show` by as much: playing counts from its own moment.
+  void expectPlaysOnFrom(double wall, double show, double later) {
+    transport.play(wall);
+    EXPECT_NEAR(transport.update(wall + later), show + later, kEps);
+  }
+
+  lb_dev::Transport transport{showScenes()};
+};
+
+TEST_F(Transport, PlaysWithWallTimeAndHoldsStillWhilePaused) {
   transport.seek(10.0, 100.0);
   EXPECT_NEAR(transport.update(102.5), 12.5, kEps);
   transport.pause(103.0);
   EXPECT_NEAR(transport.time(), 13.0, kEps);
   EXPECT_NEAR(transport.update(200.0), 13.0, kEps);
-  transport.play(300.0);
-  EXPECT_NEAR(transport.update(300.25), 13.25, kEps);
+  expectPlaysOnFrom(300.0, 13.0, 0.25);
 }
 
-TEST(Transport, SeekWhilePausedStaysPausedAndCountsAsAJump) {
-  Transport transport(showScenes());
+TEST_F(Transport, SeekWhilePausedStaysPausedAndCountsAsAJump) {
   transport.seek(0.0, 0.0);
   transport.pause(1.0);
   const unsigned long jumps = transport.jumpCount();
@@ -43,12 +52,10 @@ TEST(Transport, SeekWhilePausedStaysPausedAndCountsAsAJump) {
   transport.seekBy(10.0, 9.6);
   EXPECT_NEAR(transport.update(20.0), 59.0, kEps);
   // Resuming counts from the moment of play, not from the seek.
-  transport.play(30.0);
-  EXPECT_NEAR(transport.update(31.0), 60.0, kEps);
+  expectPlaysOnFrom(30.0, 59.0, 1.0);
 }
 
-TEST(Transport, RebaseRestartsTheCountWithoutAJump) {
-  Transport transport(showScenes());
+TEST_F(Transport, RebaseRestartsTheCountWithoutAJump) {
   transport.seek(20.0, 0.0);
   const unsigned long jumps = transport.jumpCount();
   transport.rebase(0.3);  // the music took 0.3 s to move
@@ -56,8 +63,7 @@ TEST(Transport, RebaseRestartsTheCountWithoutAJump) {
   EXPECT_NEAR(transport.update(1.3), 21.0, kEps);
 }
 
-TEST(Transport, StepsOnTheSixtiethGridAcrossACut) {
-  Transport transport(showScenes());
+TEST_F(Transport, StepsOnTheSixtiethGridAcrossACut) {
   transport.seek(4.8, 0.0);  // frame 288 (4.8 s exactly)
   transport.pause(0.0);
   EXPECT_EQ(transport.frame(), 288);
@@ -73,8 +79,7 @@ TEST(Transport, StepsOnTheSixtiethGridAcrossACut) {
   EXPECT_EQ(transport.currentScene(), 0);
 }
 
-TEST(Transport, StepFromBetweenFramesGoesToTheNeighbouringFrame) {
-  Transport transport(showScenes());
+TEST_F(Transport, StepFromBetweenFramesGoesToTheNeighbouringFrame) {
   transport.seek(50.005, 0.0);  // between frames 3000 (50.0) and 3001 (50.01667)
   transport.pause(0.0);
   transport.step(1, 0.0);
@@ -84,15 +89,13 @@ TEST(Transport, StepFromBetweenFramesGoesToTheNeighbouringFrame) {
   EXPECT_NEAR(transport.time(), 50.0, kEps);
 }
 
-TEST(Transport, StepOnlyActsWhilePaused) {
-  Transport transport(showScenes());
+TEST_F(Transport, StepOnlyActsWhilePaused) {
   transport.seek(10.0, 0.0);
   transport.step(1, 0.0);
   EXPECT_NEAR(transport.time(), 10.0, kEps);
 }
 
-TEST(Transport, LoopWrapsAtItsEnd) {
-  Transport transport(showScenes());
+TEST_F(Transport, LoopWrapsAtItsEnd) {
   ASSERT_TRUE(transport.setLoop(10.0, 12.0));
   transport.seek(11.5, 0.0);
   const unsigned long jumps = transport.jumpCount();
@@ -105,8 +108,7 @@ TEST(Transport, LoopWrapsAtItsEnd) {
   EXPECT_TRUE(transport.playing());
 }
 
-TEST(Transport, LoopingTheCurrentSceneUsesItsSpan) {
-  Transport transport(showScenes());
+TEST_F(Transport, LoopingTheCurrentSceneUsesItsSpan) {
   transport.seek(50.0, 0.0);
   transport.toggleSceneLoop();
   ASSERT_TRUE(transport.looping());
@@ -117,8 +119,7 @@ TEST(Transport, LoopingTheCurrentSceneUsesItsSpan) {
   EXPECT_FALSE(transport.looping());
 }
 
-TEST(Transport, ClampsToTheShowAndStopsAtItsEnd) {
-  Transport transport(showScenes());
+TEST_F(Transport, ClampsToTheShowAndStopsAtItsEnd) {
   transport.seek(-5.0, 0.0);
   EXPECT_DOUBLE_EQ(transport.time(), 0.0);
   transport.seek(500.0, 0.0);
@@ -129,8 +130,7 @@ TEST(Transport, ClampsToTheShowAndStopsAtItsEnd) {
   EXPECT_FALSE(transport.playing());
   EXPECT_DOUBLE_EQ(transport.update(20.0), 130.0);
   // Play at the end starts over.
-  transport.play(30.0);
-  EXPECT_NEAR(transport.update(31.0), 1.0, kEps);
+  expectPlaysOnFrom(30.0, 0.0, 1.0);
   // Steps stop at both ends.
   transport.pause(31.0);
   transport.seek(0.0, 31.0);
@@ -141,8 +141,7 @@ TEST(Transport, ClampsToTheShowAndStopsAtItsEnd) {
   EXPECT_DOUBLE_EQ(transport.time(), 130.0);
 }
 
-TEST(Transport, RefusesEmptyLoopsAndClampsLoopEnds) {
-  Transport transport(showScenes());
+TEST_F(Transport, RefusesEmptyLoopsAndClampsLoopEnds) {
   EXPECT_FALSE(transport.setLoop(5.0, 5.0));
   EXPECT_FALSE(transport.setLoop(7.0, 6.0));
   EXPECT_FALSE(transport.looping());
@@ -150,34 +149,32 @@ TEST(Transport, RefusesEmptyLoopsAndClampsLoopEnds) {
   EXPECT_DOUBLE_EQ(transport.loopEnd(), 130.0);
 }
 
-TEST(Transport, SceneKeysGoToTheNeighbouringScenesJustInsideTheirStart) {
-  Transport transport(showScenes());
+TEST_F(Transport, SceneKeysGoToTheNeighbouringScenesJustInsideTheirStart) {
   transport.seek(50.0, 0.0);  // Sinkhole
   transport.nextScene(0.0);
-  EXPECT_DOUBLE_EQ(transport.time(), 61.692 + Transport::kEntry);
+  EXPECT_DOUBLE_EQ(transport.time(), 61.692 + lb_dev::Transport::kEntry);
   EXPECT_EQ(transport.scenes()[transport.currentScene()].name, "Greetings");
   transport.previousScene(0.0);
-  EXPECT_DOUBLE_EQ(transport.time(), 42.067 + Transport::kEntry);
+  EXPECT_DOUBLE_EQ(transport.time(), 42.067 + lb_dev::Transport::kEntry);
   transport.previousScene(0.0);
-  EXPECT_DOUBLE_EQ(transport.time(), 33.9 + Transport::kEntry);
+  EXPECT_DOUBLE_EQ(transport.time(), 33.9 + lb_dev::Transport::kEntry);
   // From the silent tail after 128 s, back is the last scene; forward stays.
   transport.seek(129.0, 0.0);
   EXPECT_EQ(transport.currentScene(), -1);
   transport.nextScene(0.0);
   EXPECT_DOUBLE_EQ(transport.time(), 129.0);
   transport.previousScene(0.0);
-  EXPECT_DOUBLE_EQ(transport.time(), 121.639 + Transport::kEntry);
+  EXPECT_DOUBLE_EQ(transport.time(), 121.639 + lb_dev::Transport::kEntry);
   // The first scene's "previous" is its own start; the last one's "next" stays.
   transport.seek(2.0, 0.0);
   transport.previousScene(0.0);
-  EXPECT_DOUBLE_EQ(transport.time(), Transport::kEntry);
+  EXPECT_DOUBLE_EQ(transport.time(), lb_dev::Transport::kEntry);
   transport.seek(125.0, 0.0);
   transport.nextScene(0.0);
   EXPECT_DOUBLE_EQ(transport.time(), 125.0);
 }
 
-TEST(Transport, SceneAtTheCutIsTheOneStartingThere) {
-  Transport transport(showScenes());
+TEST_F(Transport, SceneAtTheCutIsTheOneStartingThere) {
   EXPECT_EQ(transport.sceneAt(4.817), 1);
   EXPECT_EQ(transport.sceneAt(4.8169), 0);
   EXPECT_EQ(transport.sceneAt(127.999), 9);

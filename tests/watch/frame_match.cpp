@@ -8,7 +8,7 @@
 // colour channel; shares are of all pixels. Exit status 0 when the figures were
 // computed, 2 on bad arguments or an unreadable or mismatched image.
 
-#include <png.h>
+#include "res_PngRgb.h"
 
 #include <cmath>
 #include <cstdio>
@@ -25,30 +25,18 @@ struct Rgb {
 };
 
 bool readPng(const char* path, Rgb* image) {
-  png_image decoded{};
-  decoded.version = PNG_IMAGE_VERSION;
-  if (!png_image_begin_read_from_file(&decoded, path)) {
-    std::fprintf(stderr, "frame_match: %s: %s\n", path, decoded.message);
-    return false;
-  }
-  decoded.format = PNG_FORMAT_RGB;
-  image->width = static_cast<int>(decoded.width);
-  image->height = static_cast<int>(decoded.height);
-  image->pixels.resize(PNG_IMAGE_SIZE(decoded));
-  if (!png_image_finish_read(&decoded, nullptr, image->pixels.data(), 0, nullptr)) {
-    std::fprintf(stderr, "frame_match: %s: %s\n", path, decoded.message);
-    png_image_free(&decoded);
-    return false;
-  }
-  return true;
+  std::string error;
+  if (lb_test::readPngRgb(path, &image->width, &image->height, &image->pixels, &error)) return true;
+  std::fprintf(stderr, "frame_match: %s\n", error.c_str());
+  return false;
 }
 
 // A pixel is lit when any channel is above this level: the show's black
 // background and a blank window stay below it.
 const int kLitLevel = 16;
-// A pixel differs when any channel differs by more than this (the scene
-// reference tests use the same figure for rasteriser noise).
-const int kChannelTolerance = 24;
+// A pixel differs when any channel differs by more than the tolerance the
+// scene reference tests use for rasteriser noise.
+using lb_test::kChannelTolerance;
 
 double litShare(const Rgb& image) {
   size_t lit = 0;

@@ -5,7 +5,8 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/Xfixes.h>
 #include <stdio.h>
-#include <unistd.h>
+
+#include "open_display.h"
 
 int main(int argc, char** argv) {
   (void)argv;
@@ -13,16 +14,8 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: cursor_hidden (on the display named by DISPLAY)\n");
     return 2;
   }
-  /* Xvfb resets a new connection now and then when clients come and go quickly. */
-  Display* display = NULL;
-  for (int attempt = 0; attempt < 10 && display == NULL; ++attempt) {
-    if (attempt > 0) usleep(100000);
-    display = XOpenDisplay(NULL);
-  }
-  if (display == NULL) {
-    fprintf(stderr, "cursor_hidden: cannot open the display\n");
-    return 2;
-  }
+  Display* display = open_display("cursor_hidden");
+  if (display == NULL) return 2;
   int eventBase = 0;
   int errorBase = 0;
   if (!XFixesQueryExtension(display, &eventBase, &errorBase)) {

@@ -9,7 +9,8 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <time.h>
-#include <unistd.h>
+
+#include "open_display.h"
 
 /* The 8-bit value of the channel that `mask` selects in `pixel`. */
 static unsigned char channel(unsigned long pixel, unsigned long mask) {
@@ -25,16 +26,8 @@ int main(int argc, char** argv) {
     fprintf(stderr, "usage: grab_png OUT.png\n");
     return 2;
   }
-  /* Xvfb resets a new connection now and then when clients come and go quickly. */
-  Display* display = NULL;
-  for (int attempt = 0; attempt < 10 && display == NULL; ++attempt) {
-    if (attempt > 0) usleep(100000);
-    display = XOpenDisplay(NULL);
-  }
-  if (display == NULL) {
-    fprintf(stderr, "grab_png: cannot open the display\n");
-    return 1;
-  }
+  Display* display = open_display("grab_png");
+  if (display == NULL) return 1;
   Window root = DefaultRootWindow(display);
   XWindowAttributes attributes;
   XGetWindowAttributes(display, root, &attributes);

@@ -3,23 +3,16 @@
 #include <X11/Xlib.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <unistd.h>
+
+#include "open_display.h"
 
 int main(int argc, char** argv) {
   if (argc != 2) {
     fprintf(stderr, "usage: send_close WINDOW_ID\n");
     return 2;
   }
-  /* Xvfb resets a new connection now and then when clients come and go quickly. */
-  Display* display = NULL;
-  for (int attempt = 0; attempt < 10 && display == NULL; ++attempt) {
-    if (attempt > 0) usleep(100000);
-    display = XOpenDisplay(NULL);
-  }
-  if (display == NULL) {
-    fprintf(stderr, "send_close: cannot open the display\n");
-    return 1;
-  }
+  Display* display = open_display("send_close");
+  if (display == NULL) return 1;
   Window window = (Window)strtoul(argv[1], NULL, 0);
   XEvent event = {0};
   event.xclient.type = ClientMessage;

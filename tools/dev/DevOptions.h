@@ -20,10 +20,10 @@ struct DevOptions {
   bool watchContent = false;
 };
 
-enum class ParseOutcome { kRun, kHelp, kError };
-
-// kHelp: `text` is the help to print on standard output (status 0). kError:
-// `text` names the option and the problem, for standard error (status 2).
-ParseOutcome parseDevOptions(int argc, const char* const* argv, DevOptions* options, std::string* text);
+// Reads the command line into `options`. Returns true when the player should
+// run; otherwise false with the exit status in *status: 0 after printing the
+// help on standard output, 2 after refusing the command line on standard error
+// ("lattice-bloom-dev: PROBLEM" and the help, worded as every tool here words it).
+bool readDevOptions(int argc, const char* const* argv, DevOptions* options, int* status);
 
 }  // namespace lb_dev

@@ -4,16 +4,15 @@
 // files, are watched, because editors often save by writing a new file and
 // renaming it over the old one.
 
+#include "NonCopyable.h"
+
 #include <string>
 #include <vector>
 
 namespace lb_dev {
 
-class FileWatcher {
+class FileWatcher : lb_engine::NonCopyable {
  public:
-  FileWatcher() = default;
-  FileWatcher(const FileWatcher&) = delete;
-  FileWatcher& operator=(const FileWatcher&) = delete;
   ~FileWatcher();
 
   // Starts watching `folder` (not its subfolders). False with a message naming

@@ -29,6 +29,35 @@ void setEnabled(GLenum cap, bool on) {
 
 int unitCount() { return std::min(getInt(GL_MAX_COMBINED_TEXTURE_IMAGE_UNITS), kMaxUnits); }
 
+// A piece of state read and set by one GL enum, the GlState field that holds
+// it and the name a difference report uses.
+template <typename T>
+struct Field {
+  GLenum name;
+  T GlState::*field;
+  const char* label;
+};
+
+// The glEnable capabilities kept.
+const Field<bool> kCapabilities[] = {
+    {GL_DEPTH_TEST, &GlState::depthTest, "depth test"},
+    {GL_BLEND, &GlState::blend, "blend"},
+    {GL_CULL_FACE, &GlState::cullFace, "cull face"},
+    {GL_SCISSOR_TEST, &GlState::scissorTest, "scissor test"},
+    {GL_STENCIL_TEST, &GlState::stencilTest, "stencil test"},
+    {GL_PROGRAM_POINT_SIZE, &GlState::programPointSize, "program point size"},
+    {GL_PRIMITIVE_RESTART, &GlState::primitiveRestart, "primitive restart"},
+};
+
+// The glPixelStorei parameters kept; each reads back under the same name.
+const Field<int> kPixelStores[] = {
+    {GL_PACK_ALIGNMENT, &GlState::packAlignment, "pack alignment"},
+    {GL_UNPACK_ALIGNMENT, &GlState::unpackAlignment, "unpack alignment"},
+    {GL_UNPACK_ROW_LENGTH, &GlState::unpackRowLength, "unpack row length"},
+    {GL_UNPACK_SKIP_PIXELS, &GlState::unpackSkipPixels, "unpack skip pixels"},
+    {GL_UNPACK_SKIP_ROWS, &GlState::unpackSkipRows, "unpack skip rows"},
+};
+
 }  // namespace
 
 bool GlState::operator==(const GlState& o) const {
@@ -53,13 +82,7 @@ GlState captureGlState() {
   GlState s;
   glGetFloatv(GL_COLOR_CLEAR_VALUE, s.clearColor.data());
   glGetDoublev(GL_DEPTH_CLEAR_VALUE, &s.clearDepth);
-  s.depthTest = glIsEnabled(GL_DEPTH_TEST);
-  s.blend = glIsEnabled(GL_BLEND);
-  s.cullFace = glIsEnabled(GL_CULL_FACE);
-  s.scissorTest = glIsEnabled(GL_SCISSOR_TEST);
-  s.stencilTest = glIsEnabled(GL_STENCIL_TEST);
-  s.programPointSize = glIsEnabled(GL_PROGRAM_POINT_SIZE);
-  s.primitiveRestart = glIsEnabled(GL_PRIMITIVE_RESTART);
+  for (const Field<bool>& c : kCapabilities) s.*c.field = glIsEnabled(c.name) == GL_TRUE;
   s.blendSrcRgb = getInt(GL_BLEND_SRC_RGB);
   s.blendDstRgb = getInt(GL_BLEND_DST_RGB);
   s.blendSrcAlpha = getInt(GL_BLEND_SRC_ALPHA);
@@ -96,24 +119,14 @@ GlState captureGlState() {
   s.drawFramebuffer = getInt(GL_DRAW_FRAMEBUFFER_BINDING);
   s.readFramebuffer = getInt(GL_READ_FRAMEBUFFER_BINDING);
   s.renderbuffer = getInt(GL_RENDERBUFFER_BINDING);
-  s.packAlignment = getInt(GL_PACK_ALIGNMENT);
-  s.unpackAlignment = getInt(GL_UNPACK_ALIGNMENT);
-  s.unpackRowLength = getInt(GL_UNPACK_ROW_LENGTH);
-  s.unpackSkipPixels = getInt(GL_UNPACK_SKIP_PIXELS);
-  s.unpackSkipRows = getInt(GL_UNPACK_SKIP_ROWS);
+  for (const Field<int>& p : kPixelStores) s.*p.field = getInt(p.name);
   return s;
 }
 
 void restoreGlState(const GlState& s) {
   glClearColor(s.clearColor[0], s.clearColor[1], s.clearColor[2], s.clearColor[3]);
   glClearDepth(s.clearDepth);
-  setEnabled(GL_DEPTH_TEST, s.depthTest);
-  setEnabled(GL_BLEND, s.blend);
-  setEnabled(GL_CULL_FACE, s.cullFace);
-  setEnabled(GL_SCISSOR_TEST, s.scissorTest);
-  setEnabled(GL_STENCIL_TEST, s.stencilTest);
-  setEnabled(GL_PROGRAM_POINT_SIZE, s.programPointSize);
-  setEnabled(GL_PRIMITIVE_RESTART, s.primitiveRestart);
+  for (const Field<bool>& c : kCapabilities) setEnabled(c.name, s.*c.field);
   glBlendFuncSeparate(s.blendSrcRgb, s.blendDstRgb, s.blendSrcAlpha, s.blendDstAlpha);
   glBlendEquationSeparate(s.blendEquationRgb, s.blendEquationAlpha);
   glDepthFunc(s.depthFunc);
@@ -136,11 +149,7 @@ void restoreGlState(const GlState& s) {
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, s.drawFramebuffer);
   glBindFramebuffer(GL_READ_FRAMEBUFFER, s.readFramebuffer);
   glBindRenderbuffer(GL_RENDERBUFFER, s.renderbuffer);
-  glPixelStorei(GL_PACK_ALIGNMENT, s.packAlignment);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, s.unpackAlignment);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, s.unpackRowLength);
-  glPixelStorei(GL_UNPACK_SKIP_PIXELS, s.unpackSkipPixels);
-  glPixelStorei(GL_UNPACK_SKIP_ROWS, s.unpackSkipRows);
+  for (const Field<int>& p : kPixelStores) glPixelStorei(p.name, s.*p.field);
 }
 
 namespace {
@@ -160,13 +169,7 @@ std::string describeGlStateDifference(const GlState& a, const GlState& b) {
   std::ostringstream out;
   compare(out, "clear colour", a.clearColor, b.clearColor);
   compare(out, "clear depth", a.clearDepth, b.clearDepth);
-  compare(out, "depth test", a.depthTest, b.depthTest);
-  compare(out, "blend", a.blend, b.blend);
-  compare(out, "cull face", a.cullFace, b.cullFace);
-  compare(out, "scissor test", a.scissorTest, b.scissorTest);
-  compare(out, "stencil test", a.stencilTest, b.stencilTest);
-  compare(out, "program point size", a.programPointSize, b.programPointSize);
-  compare(out, "primitive restart", a.primitiveRestart, b.primitiveRestart);
+  for (const Field<bool>& c : kCapabilities) compare(out, c.label, a.*c.field, b.*c.field);
   compareInt(out, "blend src rgb", a.blendSrcRgb, b.blendSrcRgb);
   compareInt(out, "blend dst rgb", a.blendDstRgb, b.blendDstRgb);
   compareInt(out, "blend src alpha", a.blendSrcAlpha, b.blendSrcAlpha);
@@ -194,11 +197,7 @@ std::string describeGlStateDifference(const GlState& a, const GlState& b) {
   compareInt(out, "draw framebuffer", a.drawFramebuffer, b.drawFramebuffer);
   compareInt(out, "read framebuffer", a.readFramebuffer, b.readFramebuffer);
   compareInt(out, "renderbuffer", a.renderbuffer, b.renderbuffer);
-  compareInt(out, "pack alignment", a.packAlignment, b.packAlignment);
-  compareInt(out, "unpack alignment", a.unpackAlignment, b.unpackAlignment);
-  compareInt(out, "unpack row length", a.unpackRowLength, b.unpackRowLength);
-  compareInt(out, "unpack skip pixels", a.unpackSkipPixels, b.unpackSkipPixels);
-  compareInt(out, "unpack skip rows", a.unpackSkipRows, b.unpackSkipRows);
+  for (const Field<int>& p : kPixelStores) compareInt(out, p.label, a.*p.field, b.*p.field);
   return out.str();
 }
 

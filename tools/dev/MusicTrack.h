@@ -3,6 +3,8 @@
 // picture through SDL_mixer. Without an audio device or a music file every call
 // does nothing and the picture runs on its own clock, as the show does.
 
+#include "NonCopyable.h"
+
 #include <string>
 
 typedef struct _Mix_Music Mix_Music;
@@ -11,11 +13,8 @@ namespace lb_dev {
 
 class Transport;
 
-class MusicTrack {
+class MusicTrack : lb_engine::NonCopyable {
  public:
-  MusicTrack() = default;
-  MusicTrack(const MusicTrack&) = delete;
-  MusicTrack& operator=(const MusicTrack&) = delete;
   ~MusicTrack();
 
   // Opens the audio device as the show does and loads `path`. False (with the

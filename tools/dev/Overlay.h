@@ -6,6 +6,7 @@
 // scenes rely on as it found it (GlStateGuard around ImGui's own save/restore),
 // so the next frame of the show is the one it would have been without it.
 
+#include "NonCopyable.h"
 #include "Transport.h"
 
 #include <string>
@@ -30,11 +31,8 @@ struct OverlayModel {
   bool muted = false;
 };
 
-class Overlay {
+class Overlay : lb_engine::NonCopyable {
  public:
-  Overlay() = default;
-  Overlay(const Overlay&) = delete;
-  Overlay& operator=(const Overlay&) = delete;
   ~Overlay();
 
   // Needs the window's GL context current. False with a message on failure.

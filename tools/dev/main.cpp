@@ -59,14 +59,8 @@ void* createContext(SDL_Window* window, std::string* error) {
 
 int main(int argc, char** argv) {
   lb_dev::DevOptions options;
-  std::string text;
-  switch (lb_dev::parseDevOptions(argc, argv, &options, &text)) {
-    case lb_dev::ParseOutcome::kHelp: std::printf("%s", text.c_str()); return 0;
-    case lb_dev::ParseOutcome::kError:
-      std::fprintf(stderr, "%s: %s\nRun with --help for the options.\n", kProgram, text.c_str());
-      return 2;
-    case lb_dev::ParseOutcome::kRun: break;
-  }
+  int status = 0;
+  if (!lb_dev::readDevOptions(argc, argv, &options, &status)) return status;
   // Screenshots land where the player was started; finding the data set may
   // change the working directory.
   const std::string startFolder = workingDirectory();
