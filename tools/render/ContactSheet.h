@@ -4,6 +4,7 @@
 // and clock value.
 
 #include "FrameRenderer.h"
+#include "NonCopyable.h"
 
 #include <cstddef>
 #include <string>
@@ -54,11 +55,9 @@ SheetLayout contactSheetLayout(int frameWidth, int frameHeight, size_t tiles);
 void downscale(const Image& source, int width, int height, Image* target);
 
 // Anti-aliased text through FreeType.
-class LabelFont {
+class LabelFont : lb_engine::NonCopyable {
  public:
   LabelFont() = default;
-  LabelFont(const LabelFont&) = delete;
-  LabelFont& operator=(const LabelFont&) = delete;
   ~LabelFont();
 
   // Loads the TrueType font at `path` at a height of `pixels`.

@@ -2,17 +2,17 @@
 // A hidden SDL window of a given size with a current OpenGL 4.1 core-profile
 // context and GLEW's entry points loaded: the show's context, without showing it.
 
+#include "NonCopyable.h"
+
 #include <string>
 
 struct SDL_Window;
 
 namespace lb_render {
 
-class HeadlessContext {
+class HeadlessContext : lb_engine::NonCopyable {
  public:
   HeadlessContext() = default;
-  HeadlessContext(const HeadlessContext&) = delete;
-  HeadlessContext& operator=(const HeadlessContext&) = delete;
   ~HeadlessContext();
 
   // Returns false with a message in *error when the window or context cannot

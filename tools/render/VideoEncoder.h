@@ -5,6 +5,8 @@
 // from a thread of its own, so that rendering goes on while ffmpeg (and x264's
 // threads behind it) takes in the frames before.
 
+#include "NonCopyable.h"
+
 #include <condition_variable>
 #include <deque>
 #include <mutex>
@@ -47,11 +49,9 @@ std::string findProgram(const std::string& name);
 // output cut where the pictures end.
 std::vector<std::string> ffmpegArguments(const VideoSettings& settings);
 
-class VideoEncoder {
+class VideoEncoder : lb_engine::NonCopyable {
  public:
   VideoEncoder() = default;
-  VideoEncoder(const VideoEncoder&) = delete;
-  VideoEncoder& operator=(const VideoEncoder&) = delete;
   // An encoder still running is stopped and its partial file removed.
   ~VideoEncoder();
 
