@@ -29,7 +29,7 @@ trap 'rm -rf "$work"' EXIT
 if [ -z "$tsv" ]; then
   tsv=$work/timeline.tsv
   load=$(cut -d' ' -f1-3 /proc/loadavg)
-  (cd "$build" && "$build/bench/lb_bench" timeline --size "$size" --step "$step") >"$tsv"
+  (cd "$build" && "$build/lb_bench" timeline --size "$size" --step "$step") >"$tsv"
 fi
 [ -n "$load" ] || load="not recorded"
 # The scenes' spans and the samples, split out of the two sections.
