@@ -23,7 +23,7 @@ while [ $# -gt 0 ]; do
     *) echo "bench-timeline: unknown argument '$1'" >&2; exit 2 ;;
   esac
 done
-command -v gnuplot >/dev/null || { echo "bench-timeline: installing gnuplot for the plot" >&2; apt-get install -y -q gnuplot-nox >/dev/null; }
+command -v gnuplot >/dev/null || { echo "bench-timeline: gnuplot is missing for the plot: run scripts/setup.sh" >&2; exit 1; }
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 if [ -z "$tsv" ]; then
