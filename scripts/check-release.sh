@@ -144,7 +144,7 @@ check_libraries() {
 [ "${1:-}" = --no-package ] || bash "$root/scripts/package.sh"
 unpack
 start_xvfb
-cc -O2 -o "$tmp/send_close" "$root/tests/x11/send_close.c" -lX11
+cc -O2 -o "$tmp/send_close" "$root/tests/x11/send_close.c" "$root/tests/x11/open_display.c" -lX11
 send_close=$tmp/send_close
 grep -vE '^(#|$)' "$root/cmake/system-libraries.txt" >"$tmp/system-patterns"
 
