@@ -1,6 +1,7 @@
 // Lattice Bloom: opens the full-screen window, loads everything, then plays the
 // show in step with its music until Escape or until the clock passes 130 s.
 
+#include "DataSetContract.h"
 #include "DataSetLocator.h"
 #include "Gl.h"
 #include "GlLoader.h"
@@ -98,7 +99,7 @@ int main(int argc, char** argv) {
   }
 
   Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048);
-  Mix_Music* music = Mix_LoadMUS("data/music.mp3");
+  Mix_Music* music = Mix_LoadMUS(lb_dataset::kMusicPath);
 
   int width = 0;
   int height = 0;

@@ -3,6 +3,7 @@
 #include "BouncingCubes.h"
 #include "BouncingCubes2.h"
 #include "Config.h"
+#include "DataSetLocator.h"
 #include "FallingApart.h"
 #include "Gl.h"
 #include "Greetings.h"
@@ -25,7 +26,7 @@ void MyDemo::init() {
   // Construction order is playing order, and it also fixes which drand48 values
   // each scene draws: the generator is never seeded, so every layout is the same
   // on every run as long as this order and each scene's draw count stay put.
-  lb_engine::Config* config = new lb_engine::Config("data/config.txt");
+  lb_engine::Config* config = new lb_engine::Config(lb_engine::kCataloguePath);
   catalogue_ = config;
   scenes.push_back(new GroupTitle(width, height, config));
   scenes.push_back(new MarchingCubes(width, height, config));
