@@ -4,8 +4,8 @@
 // searched, in order:
 //   1. the working directory (a build folder, or a developer's checkout);
 //   2. beside the executable (an unpacked release started from a file manager);
-//   3. ../share/lattice-bloom/ next to the executable's folder (an installed
-//      package: programs in PREFIX/bin, the data set in PREFIX/share/lattice-bloom/data).
+//   3. ../share/lattice-bloom/ next to the executable's folder (installed: programs
+//      in PREFIX/bin or /usr/games, the data set in PREFIX/share/lattice-bloom/data).
 // The show, the offline renderer, the benchmark, the data viewer and the
 // director's player all search through here, so all of them find the same data.
 

@@ -1,6 +1,7 @@
 // Lattice Bloom: opens the full-screen window, loads everything, then plays the
 // show in step with its music until Escape or until the clock passes 130 s.
 
+#include "CommandLine.h"
 #include "DataSetContract.h"
 #include "DataSetLocator.h"
 #include "Gl.h"
@@ -51,11 +52,43 @@ bool endsShow(const SDL_Event& event) {
   return event.type == SDL_QUIT;
 }
 
+// The show takes no options beyond these two, so that a menu entry, a file
+// manager and a terminal all start the same show; the manual page is made from
+// this help.
+// Returns -1 when the show should play, otherwise the exit status.
+int readCommandLine(int argc, char** argv) {
+  CLI::App app("Plays Lattice Bloom by Quasar Fern, a real-time audiovisual demo: ten 3D scenes\n"
+               "in step with their own music, 130 seconds, full screen on the desktop's display.\n"
+               "Escape, Alt-F4 or the window's close button end it early.",
+               "lattice-bloom");
+  bool help = false, version = false;
+  lb_cli::configure(&app, "usage: lattice-bloom [--help | --version]\n",
+                    "The data set (data/config.txt and what it names) is looked for in the working\n"
+                    "directory, beside the program, then in ../share/lattice-bloom/ beside the\n"
+                    "program's folder. The show needs an OpenGL 4.1 core driver; without a sound\n"
+                    "device it plays silently.\n\n"
+                    "Exit status: 0 when the show has played or was ended, 1 when the data set, the\n"
+                    "display or OpenGL 4.1 is missing, 2 for a wrong command line.\n",
+                    &help);
+  app.add_flag("--version", version, "prints the version");
+  std::string error;
+  if (!lb_cli::parse(&app, argc, argv, &error)) return lb_cli::refuse(app, error);
+  if (help) {
+    std::printf("%s", app.help().c_str());
+    return 0;
+  }
+  if (version) {
+    std::printf("lattice-bloom %s\n", LB_VERSION);
+    return 0;
+  }
+  return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  (void)argc;
-  (void)argv;
+  const int commandLineStatus = readCommandLine(argc, argv);
+  if (commandLineStatus >= 0) return commandLineStatus;
   std::string dataError;
   if (!lb_engine::locateDataSet(&dataError)) {
     std::fprintf(stderr, "lattice-bloom: %s\n", dataError.c_str());
