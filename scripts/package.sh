@@ -4,8 +4,10 @@
 #   dist/lattice-bloom-VERSION-linux-x86_64.tar.gz  the folder that unpacks and
 #       plays: programs, data/, lib/ (the libraries they carry), README.txt,
 #       LICENSE, screenshot.png
-#   dist/lattice-bloom_VERSION_amd64.deb  the GNU layout under /usr, with its
-#       dependencies computed from the programs (skip with --no-deb)
+#   dist/lattice-bloom_VERSION_amd64.deb  the GNU layout under /usr as Debian
+#       wants a game (programs in /usr/games, a menu entry, icons, manual pages,
+#       copyright and changelog), with its dependencies computed from the
+#       programs (skip with --no-deb)
 # Needs a display for the screenshot; without one it uses Xvfb.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,8 +22,8 @@ esac
 
 configure_and_build() {
   cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-    -DLB_BUILD_TESTS=OFF -DLB_BUILD_BENCH=OFF >/dev/null
-  cmake --build "$build" -j"$(nproc)" --target lattice-bloom lattice-bloom-render lb_data lb_music
+    -DLB_BUILD_TESTS=OFF -DLB_BUILD_BENCH=OFF -DLB_DEBIAN_LAYOUT=ON >/dev/null
+  cmake --build "$build" -j"$(nproc)" --target lattice-bloom lattice-bloom-render lb_data lb_music lb_icons lb_man
 }
 
 project_version() {
