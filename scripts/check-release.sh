@@ -7,7 +7,12 @@
 # Alt-F4), both with status 0; renders one frame with the bundled renderer; and
 # lists every library each program loads (ldd, and LD_DEBUG=libs during those
 # runs), failing on any the programs need that is neither bundled nor part of
-# the system layer (cmake/system-libraries.txt).
+# the system layer (cmake/system-libraries.txt). Then the oldest systems it runs
+# on: no program or bundled library may need a glibc symbol newer than 2.34 or a
+# C++ runtime one newer than GCC 11's (objdump -T). And the Debian package and
+# the desktop files as Debian and the desktops check them: lintian, and
+# desktop-file-validate and appstreamcli on the menu entries and AppStream
+# metadata, with no error or warning.
 # Runs its own Xvfb; needs the packages of `scripts/setup.sh test`.
 #   scripts/check-release.sh [--no-package]
 set -euo pipefail
@@ -140,6 +145,65 @@ check_libraries() {
   sort "$tmp/libs-$program.txt"
 }
 
+# The newest symbol versions the release may need: glibc 2.34 and GCC 11's C++
+# runtime (Debian 12, Ubuntu 22.04, Fedora 35, RHEL 9 and later have them).
+floor=(GLIBC_2.34 GLIBCXX_3.4.29 CXXABI_1.3.13)
+
+# Fails on any program or bundled library that needs a symbol version newer than
+# the floor's for the same library; prints the newest each one needs.
+check_symbol_floor() {
+  local file name need newest limit over
+  for file in "$bundle/lattice-bloom" "$bundle/lattice-bloom-render" "$bundle"/lib/*; do
+    need=$(objdump -T "$file" | { grep -oE '\((GLIBC|GLIBCXX|CXXABI)_[0-9.]+\)' || true; } | tr -d '()' | sort -u)
+    for limit in "${floor[@]}"; do
+      name=${limit%%_*}
+      newest=$({ grep "^${name}_" <<<"$need" || true; } | sort -V | tail -n 1)
+      [ -n "$newest" ] || continue
+      over=$(printf '%s\n%s\n' "$limit" "$newest" | sort -V | tail -n 1)
+      if [ "$over" != "$limit" ]; then
+        note "floor: ${file#"$bundle/"} needs $newest, newer than $limit"; fail=1
+      fi
+    done
+  done
+  newest=$(for file in "$bundle/lattice-bloom" "$bundle/lattice-bloom-render" "$bundle"/lib/*; do
+             objdump -T "$file" | { grep -oE '\((GLIBC|GLIBCXX|CXXABI)_[0-9.]+\)' || true; } | tr -d '()'
+           done | sort -V | awk -F_ '{last[$1] = $0} END {for (n in last) print last[n]}' | sort | tr '\n' ' ')
+  note "floor: the newest symbol versions needed are ${newest% } (the limits: ${floor[*]})"
+}
+
+# Runs validator "$@" and fails on its status or any error or warning it prints
+# (lines "E: ..." or "W: ..."; information and hints pass).
+validate() {
+  local what=$1 output s=0
+  shift
+  output=$("$@" 2>&1) || s=$?
+  if [ $s -ne 0 ] || grep -qE '^[EW]: |: (error|warning): ' <<<"$output"; then
+    note "$what: status $s"; sed 's/^/  /' <<<"$output"; fail=1
+  else
+    note "$what: passed"
+  fi
+}
+
+# lintian on the .deb (no error or warning at its default settings), the menu
+# entries of the package and the release folder, the package's AppStream file.
+check_package_files() {
+  local deb
+  deb=$(ls "$root"/dist/lattice-bloom_*.deb 2>/dev/null) || { note "no .deb in dist/"; fail=1; return; }
+  mkdir -p "$tmp/deb"
+  dpkg-deb -x "$deb" "$tmp/deb"
+  # lintian warns on stderr when run as root; its findings are on stdout.
+  local findings
+  findings=$(lintian "$deb" 2>/dev/null) || true
+  if grep -qE '^[EW]: ' <<<"$findings"; then
+    note "lintian $(basename "$deb"):"; sed 's/^/  /' <<<"$findings"; fail=1
+  else
+    note "lintian $(basename "$deb"): no error or warning"
+  fi
+  validate "desktop-file-validate (package)" desktop-file-validate "$tmp/deb/usr/share/applications/lattice-bloom.desktop"
+  validate "desktop-file-validate (release folder)" desktop-file-validate "$bundle/lattice-bloom.desktop"
+  validate "appstreamcli validate --no-net" appstreamcli validate --no-net "$tmp"/deb/usr/share/metainfo/*.metainfo.xml
+}
+
 # --no-package checks the archive already in dist/.
 [ "${1:-}" = --no-package ] || bash "$root/scripts/package.sh"
 unpack
@@ -154,6 +218,8 @@ render_frame
 cat "$tmp"/ld-show-* >/dev/null 2>&1 || { note "LD_DEBUG wrote no log"; fail=1; }
 check_libraries lattice-bloom "$tmp/ld-show"
 check_libraries lattice-bloom-render "$tmp/ld-render"
+check_symbol_floor
+check_package_files
 
 [ $fail -eq 0 ] && note "ok"
 exit $fail
