@@ -6,15 +6,30 @@
 # there under chroot for 5 seconds, presses Escape and expects status 0.
 # Nothing of this machine's libraries is visible inside the root.
 #
-#   scripts/fresh-root-check.sh [ARCHIVE] [ROOT_DIR]
+# With --deb it checks the Debian package as a desktop would use it instead:
+# installs the .deb with apt (which brings the libraries it depends on), checks
+# that the menu entry and the icons are where menus and the hicolor theme look,
+# and starts the show from the installed menu entry through dex's own code, as
+# a menu would (dex, Debian's runner of desktop entries), then Escape, status 0.
 #
-# ARCHIVE defaults to dist/lattice-bloom-*-linux-x86_64.tar.gz (scripts/package.sh
-# makes it); ROOT_DIR to a new temporary folder (an existing root made by an
-# earlier run is reused; it is left in place). Run as root; installs debootstrap
-# here if missing; downloads from Debian's mirror. Not part of CI.
+#   scripts/fresh-root-check.sh [ARCHIVE] [ROOT_DIR]
+#   scripts/fresh-root-check.sh --deb [PACKAGE.deb] [ROOT_DIR]
+#
+# ARCHIVE defaults to dist/lattice-bloom-*-linux-x86_64.tar.gz, PACKAGE.deb to
+# dist/lattice-bloom_*.deb (scripts/package.sh makes both); ROOT_DIR to a new
+# temporary folder (an existing root made by an earlier run is reused; it is
+# left in place). Run as root; installs debootstrap here if missing; downloads
+# from Debian's mirror. Not part of CI.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-archive=${1:-$(ls "$root"/dist/lattice-bloom-*-linux-x86_64.tar.gz)}
+mode=archive
+if [ "${1:-}" = --deb ]; then
+  mode=deb
+  shift
+  archive=${1:-$(ls "$root"/dist/lattice-bloom_*.deb)}
+else
+  archive=${1:-$(ls "$root"/dist/lattice-bloom-*-linux-x86_64.tar.gz)}
+fi
 chroot_dir=${2:-$(mktemp -d /tmp/lb-fresh-root.XXXXXX)}
 mirror=${LB_DEBIAN_MIRROR:-http://deb.debian.org/debian}
 note() { echo "fresh-root-check: $*"; }
@@ -71,8 +86,24 @@ add_system_layer() {
   if in_root ldd "$release/lattice-bloom" "$release/lattice-bloom-render" | grep "not found"; then exit 1; fi
 }
 
+# The package installed with apt, and dex; the menu entry and icons checked
+# where the desktop specifications put them.
+install_deb() {
+  local deb=/opt/$(basename "$archive") f
+  cp "$archive" "$chroot_dir$deb"
+  note "apt-get install $deb dex"
+  in_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "$deb" dex >/dev/null
+  for f in /usr/share/applications/lattice-bloom.desktop /usr/share/icons/hicolor/scalable/apps/lattice-bloom.svg \
+           /usr/share/icons/hicolor/{16x16,32x32,48x48,256x256}/apps/lattice-bloom.png; do
+    [ -f "$chroot_dir$f" ] || { note "the package did not install $f"; exit 1; }
+  done
+  note "the menu entry and the icons are in /usr/share/applications and the hicolor theme:"
+  sed 's/^/  /' "$chroot_dir/usr/share/applications/lattice-bloom.desktop"
+}
+
 # Inside the root: a virtual screen, the show started from / for 5 seconds, then
-# Escape; the show's exit status is the script's.
+# Escape; the show's exit status is the script's. The show is started with
+# $start (run by bash in the root).
 play() {
   mount -t proc proc "$chroot_dir/proc"
   trap 'umount "$chroot_dir/proc" 2>/dev/null || true' EXIT
@@ -83,11 +114,11 @@ xvfb=\$!
 export DISPLAY=:7
 sleep 2
 cd /
-"$release/lattice-bloom" >/tmp/show.log 2>&1 &
+$start >/tmp/show.log 2>&1 &
 show=\$!
 win=""
 for i in \$(seq 1 600); do
-  win=\$(xdotool search --all --pid \$show --name "^Lattice Bloom\$" 2>/dev/null | head -n 1)
+  win=\$(xdotool search --name "^Lattice Bloom\$" 2>/dev/null | head -n 1)
   [ -n "\$win" ] && break
   kill -0 \$show 2>/dev/null || break
   sleep 0.1
@@ -118,6 +149,14 @@ PLAY
 
 make_root
 install_screen
-copy_release
-add_system_layer
+if [ $mode = deb ]; then
+  install_deb
+  # dex's own code reads the entry and runs its Exec line; with wait it returns
+  # the process, so the show's exit status is not lost as with dex's command line.
+  start="python3 -c 'import importlib.machinery, sys; dex = importlib.machinery.SourceFileLoader(\"dex\", \"/usr/bin/dex\").load_module(); sys.exit(dex.Application(\"/usr/share/applications/lattice-bloom.desktop\").execute(wait=True).returncode)'"
+else
+  copy_release
+  add_system_layer
+  start="$release/lattice-bloom"
+fi
 play
