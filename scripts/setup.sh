@@ -21,7 +21,8 @@ run_packages=(
   xvfb xauth libgl1-mesa-dri
 )
 # Everything else: tests, end-to-end scripts, benchmarks, fuzzers, video export,
-# the documentation's diagram.
+# the documentation's diagram, the manual pages and the checkers of the Debian
+# package, menu entry, metadata and icon.
 test_packages=(
   git
   libgtest-dev libgmock-dev libglm-dev
@@ -29,6 +30,7 @@ test_packages=(
   ffmpeg gnuplot-nox graphviz
   clang libclang-rt-14-dev
   libbenchmark-dev libtinyobjloader-dev libassimp-dev
+  help2man lintian desktop-file-utils appstream imagemagick librsvg2-bin
 )
 
 case "$purpose" in
