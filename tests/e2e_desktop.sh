@@ -82,6 +82,12 @@ done
 desktop-file-validate "$build/packaging/lattice-bloom.desktop" >"$tmp/dfv.log" 2>&1 || bad "desktop-file-validate: $(cat "$tmp/dfv.log")"
 appstreamcli validate --no-net "$build"/packaging/*.metainfo.xml >"$tmp/as.log" 2>&1 ||
   bad "appstreamcli validate: $(cat "$tmp/as.log")"
+# The newest release in the metadata is the changelog's, its date read by date(1).
+root=$(cd "$(dirname "$0")/.." && pwd)
+released=$(sed -n 's/^ -- .*>  //p' "$root/packaging/changelog" | head -n 1)
+want="<release version=\"$version\" date=\"$(date -u -d "$released" +%F)\"/>"
+got=$(grep -m1 '<release ' "$build"/packaging/*.metainfo.xml | sed 's/^ *//')
+[ "$got" = "$want" ] || bad "the metadata's newest release is '$got', the changelog's '$want'"
 
 # 6. The GNU install: programs in bin/, the rest under share/.
 prefix=$tmp/prefix
