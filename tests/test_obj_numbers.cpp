@@ -382,26 +382,41 @@ std::vector<uint32_t> floatBits(const std::vector<float>& values) {
   return out;
 }
 
+// What was written to `file` since it was last taken (or opened); the file is
+// rewound for the next writer. A temporary file rather than a memory stream,
+// which not every C library has.
+std::string takeText(std::FILE* file) {
+  const long end = std::ftell(file);
+  std::rewind(file);
+  std::string text(static_cast<size_t>(end > 0 ? end : 0), '\0');
+  if (!text.empty()) text.resize(std::fread(&text[0], 1, text.size(), file));
+  std::rewind(file);
+  return text;
+}
+
 }  // namespace
 
 TEST(ObjNumbers, InPlaceReadingMatchesTheBufferedReaderOnRandomText) {
   std::mt19937_64 rng(99);
+  std::FILE* fastMessages = std::tmpfile();
+  std::FILE* bufferedMessages = std::tmpfile();
+  ASSERT_NE(fastMessages, nullptr);
+  ASSERT_NE(bufferedMessages, nullptr);
+  struct Closer {
+    std::FILE* a;
+    std::FILE* b;
+    ~Closer() {
+      std::fclose(a);
+      std::fclose(b);
+    }
+  } closer{fastMessages, bufferedMessages};
   for (int round = 0; round < 20000; ++round) {
     const std::string text = randomSoup(rng);
     lb_engine::ObjData fast, buffered;
-    char* fastText = nullptr;
-    char* bufferedText = nullptr;
-    size_t fastLength = 0, bufferedLength = 0;
-    std::FILE* fastMessages = open_memstream(&fastText, &fastLength);
-    std::FILE* bufferedMessages = open_memstream(&bufferedText, &bufferedLength);
     const bool fastOk = lb_engine::parseOBJ(text.data(), text.size(), "soup.obj", &fast, fastMessages);
     const bool bufferedOk =
         lb_engine::parseOBJBuffered(text.data(), text.size(), "soup.obj", &buffered, bufferedMessages);
-    std::fclose(fastMessages);
-    std::fclose(bufferedMessages);
-    const std::string fastSaid(fastText, fastLength), bufferedSaid(bufferedText, bufferedLength);
-    std::free(fastText);
-    std::free(bufferedText);
+    const std::string fastSaid = takeText(fastMessages), bufferedSaid = takeText(bufferedMessages);
     ASSERT_EQ(fastOk, bufferedOk) << "round " << round;
     ASSERT_EQ(fastSaid, bufferedSaid) << "round " << round;
     ASSERT_EQ(floatBits(fast.positions), floatBits(buffered.positions)) << "round " << round;
