@@ -1,6 +1,7 @@
 #include "Config.h"
 
 #include "CatalogueLine.h"
+#include "FatalError.h"
 #include "Gl.h"
 #include "Mesh3D.h"
 #include "ShaderProgram.h"
@@ -17,8 +18,7 @@ namespace {
 // A scene asking for an asset the catalogue lacks cannot be built: say which, and
 // end before the show starts.
 [[noreturn]] void missingKey(const std::string& catalogue, const char* kind, const std::string& key) {
-  std::fprintf(stderr, "%s: no %s with key \"%s\"\n", catalogue.c_str(), kind, key.c_str());
-  std::exit(1);
+  fatalError(catalogue + ": no " + kind + " with key \"" + key + "\"");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "HierarchyFile.h"
 
+#include "FatalError.h"
 #include "Hierarchy3D.h"
 #include "ShaderProgram.h"
 
@@ -122,8 +123,7 @@ Hierarchy3D* parsehierfile(std::string path, Mesh3D* mesh) {
   std::string error;
   Hierarchy3D* hier = parsehierstream(in, path, mesh, &error);
   if (hier == nullptr) {
-    fprintf(stderr, "%s\n", error.c_str());
-    exit(EXIT_FAILURE);
+    lb_engine::fatalError(error);
   }
   return hier;
 }
