@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <typeinfo>
 
 namespace lb_render {
@@ -189,7 +190,16 @@ void LabelFont::draw(Image* image, int x, int baseline, const std::string& text,
   }
 }
 
-const char* defaultLabelFont() { return LB_RENDER_FONT; }
+std::string defaultLabelFont() {
+  if (LB_RENDER_FONT[0] != '\0') return LB_RENDER_FONT;
+  // A build that knows no font file (Windows): a sans-serif font from the
+  // system's fonts folder, the first of these that is there.
+  const char* windows = std::getenv("WINDIR");
+  const std::string folder = std::string(windows != nullptr ? windows : "C:/Windows") + "/Fonts/";
+  for (const char* name : {"arial.ttf", "segoeui.ttf", "tahoma.ttf", "verdana.ttf"})
+    if (std::filesystem::exists(folder + name)) return folder + name;
+  return folder + "arial.ttf";  // for the message that it is missing
+}
 
 ContactSheet::ContactSheet(const SheetLayout& layout) : layout_(layout) {
   sheet_.width = layout.width;
