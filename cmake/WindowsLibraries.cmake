@@ -7,6 +7,11 @@ if(NOT LB_WINDOWS_DEPS)
   message(FATAL_ERROR "the Windows build needs -DLB_WINDOWS_DEPS=PREFIX (the folder scripts/windows-deps.sh prints)")
 endif()
 
+# MinGW-w64's own C99 stdio and strtod rather than the old MSVCRT's: printf's
+# formats and the numbers strtod reads (hexadecimal, inf, correct rounding) are
+# then the ones glibc gives the Linux build.
+add_compile_definitions(__USE_MINGW_ANSI_STDIO=1)
+
 # Static archives only: Windows-GNU's platform file (read after the toolchain
 # file) puts the DLLs' import libraries (.dll.a) first again.
 set(CMAKE_FIND_LIBRARY_SUFFIXES .a)

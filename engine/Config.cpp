@@ -25,7 +25,7 @@ namespace {
 
 Config::Config(const char* path) : path(path) {
   // A missing catalogue is not reported here: the first fatal look-up names it.
-  std::ifstream in(path);
+  std::ifstream in(path, std::ios::binary);  // a carriage return stays in the line, on Windows too
   std::string line;
   int lineNumber = 0;
   while (std::getline(in, line)) {

@@ -115,7 +115,7 @@ Hierarchy3D* parsehierstream(std::istream& in, const std::string& path, Mesh3D* 
 }
 
 Hierarchy3D* parsehierfile(std::string path, Mesh3D* mesh) {
-  std::ifstream in(path);
+  std::ifstream in(path, std::ios::binary);  // a carriage return stays in the line, on Windows too
   if (!in.is_open()) {
     fprintf(stderr, "%s: cannot open hierarchy file\n", path.c_str());
     return new Hierarchy3D();

@@ -1,5 +1,6 @@
 // The OBJ reader's numbers pinned against the C library: every position, texture
-// coordinate and normal is atof's value narrowed to float, and every face index
+// coordinate and normal is atof's value (strtod(s, NULL), which atof is by
+// definition, and which MinGW gives correctly rounded) narrowed to float, and every face index
 // atoi's value of its piece, whichever way the reader gets there (in place or
 // through its line buffer). Random lines cover plain decimals of every length,
 // exponents and the forms that only strtod reads.
@@ -75,7 +76,7 @@ TEST(ObjNumbers, RandomDecimalsReadAsAtofNarrowedToFloat) {
     const lb_engine::ObjData obj = parse(text);
     ASSERT_EQ(obj.positions.size(), tokens.size());
     for (size_t i = 0; i < tokens.size(); ++i) {
-      ASSERT_EQ(bits(obj.positions[i]), bits(static_cast<float>(std::atof(tokens[i].c_str())))) << tokens[i];
+      ASSERT_EQ(bits(obj.positions[i]), bits(static_cast<float>(std::strtod(tokens[i].c_str(), nullptr)))) << tokens[i];
     }
   }
 }
@@ -115,7 +116,7 @@ TEST(ObjNumbers, HardCasesReadAsAtof) {
   for (const char* token : tokens) {
     const lb_engine::ObjData obj = parse(std::string("v ") + token + " " + token + " " + token + "\n");
     ASSERT_EQ(obj.positions.size(), 3u) << token;
-    const float expected = static_cast<float>(std::atof(token));
+    const float expected = static_cast<float>(std::strtod(token, nullptr));
     if (expected != expected) {
       EXPECT_NE(obj.positions[0], obj.positions[0]) << token;
     } else {
@@ -147,7 +148,7 @@ TEST(ObjNumbers, DecimalsNextToFloatMidpointsReadAsAtof) {
     const lb_engine::ObjData obj = parse(text);
     ASSERT_EQ(obj.positions.size(), 3u) << text;
     for (int k = 0; k < 3; ++k) {
-      ASSERT_EQ(bits(obj.positions[k]), bits(static_cast<float>(std::atof(tokens[k].c_str())))) << tokens[k];
+      ASSERT_EQ(bits(obj.positions[k]), bits(static_cast<float>(std::strtod(tokens[k].c_str(), nullptr)))) << tokens[k];
       ++checked;
     }
   }
