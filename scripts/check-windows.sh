@@ -7,7 +7,8 @@
 #     Linux renderer's frame near that clock value (the live watch's bound);
 #     Escape, a window-manager close request and Alt-F4 each end it with 0;
 #   - renders frames with the Windows renderer at three clock values in three
-#     scenes and compares them with the Linux renderer's (the same llvmpipe);
+#     scenes, and a contact sheet, and compares them with the Linux renderer's
+#     (the same llvmpipe);
 #   - runs the unit tests cross-built for Windows (readers, catalogue, OBJ,
 #     images, hierarchy files, maths, random numbers, platform layer and the
 #     real-world files) under Wine;
@@ -180,6 +181,20 @@ for i in 0 1 2; do
   cp "$tmp/win$i.png" "$out/windows-render-${times[$i]}s.png"
   cp "$tmp/linux$i.png" "$out/linux-render-${times[$i]}s.png"
 done
+
+# The contact sheet: with DejaVu Sans in the prefix's fonts folder (Wine has no
+# TrueType fonts there), the Windows renderer's labels are the Linux build's.
+cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+(cd "$folder" && wine ./lattice-bloom-render.exe --contact-sheet "$tmp/win-sheet.png" --size 320x180 \
+  >"$tmp/render.out" 2>&1) || { note "the Windows contact sheet failed: $(tail -3 "$tmp/render.out")"; fail=1; }
+"$render" --contact-sheet "$tmp/linux-sheet.png" --size 320x180 >/dev/null
+if [ -s "$tmp/win-sheet.png" ]; then
+  result=$("$match" "$tmp/win-sheet.png" "$tmp/linux-sheet.png")
+  note "contact sheet, Windows against Linux: $result"
+  awk -v r="$result" 'BEGIN { match(r, /differing=[0-9.]+/); d = substr(r, RSTART + 10, RLENGTH - 10); exit !(d <= 0.01) }' ||
+    fail=1
+  cp "$tmp/win-sheet.png" "$out/windows-contact-sheet.png"
+fi
 
 # --- 3. The unit tests, built for Windows ---------------------------------------------
 cp "$windows_build/tests/windows/lb_tests_windows.exe" "$folder/"

@@ -67,8 +67,10 @@ std::string workingDirectory() {
   return error ? "." : cwd.generic_string();
 }
 
+// A path from the root (on Windows also one from the current drive's root,
+// "/x" or "\\x") is kept; anything else is taken from `cwd`.
 std::string absolute(const std::string& path, const std::string& cwd) {
-  return !path.empty() && std::filesystem::path(path).is_absolute() ? path : cwd + "/" + path;
+  return !path.empty() && std::filesystem::path(path).has_root_directory() ? path : cwd + "/" + path;
 }
 
 // Refuses what can be refused before anything is loaded: a video that H.264
