@@ -38,14 +38,7 @@ foreach(program ${LB_SHOW_PROGRAMS})
 endforeach()
 
 # README.txt with the credits the opening scene shows (content/text/credits.txt).
-file(STRINGS ${CMAKE_SOURCE_DIR}/content/text/credits.txt lb_credit_lines REGEX "^[^#].*[|]")
-set(LB_RELEASE_CREDITS "")
-foreach(line ${lb_credit_lines})
-  string(REPLACE "|" ";" parts "${line}")
-  list(GET parts 0 role)
-  list(GET parts 1 handle)
-  string(APPEND LB_RELEASE_CREDITS "${role}: ${handle}\n")
-endforeach()
+include(${CMAKE_SOURCE_DIR}/cmake/ReleaseCredits.cmake)
 set(LB_RELEASE_README ${CMAKE_BINARY_DIR}/README.txt)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/release-README.txt.in ${LB_RELEASE_README} @ONLY)
 

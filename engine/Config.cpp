@@ -1,6 +1,7 @@
 #include "Config.h"
 
 #include "CatalogueLine.h"
+#include "FatalError.h"
 #include "Gl.h"
 #include "Mesh3D.h"
 #include "ShaderProgram.h"
@@ -17,15 +18,14 @@ namespace {
 // A scene asking for an asset the catalogue lacks cannot be built: say which, and
 // end before the show starts.
 [[noreturn]] void missingKey(const std::string& catalogue, const char* kind, const std::string& key) {
-  std::fprintf(stderr, "%s: no %s with key \"%s\"\n", catalogue.c_str(), kind, key.c_str());
-  std::exit(1);
+  fatalError(catalogue + ": no " + kind + " with key \"" + key + "\"");
 }
 
 }  // namespace
 
 Config::Config(const char* path) : path(path) {
   // A missing catalogue is not reported here: the first fatal look-up names it.
-  std::ifstream in(path);
+  std::ifstream in(path, std::ios::binary);  // a carriage return stays in the line, on Windows too
   std::string line;
   int lineNumber = 0;
   while (std::getline(in, line)) {

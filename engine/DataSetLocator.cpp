@@ -1,7 +1,6 @@
 #include "DataSetLocator.h"
 
-#include <SDL.h>
-#include <unistd.h>
+#include "Platform.h"
 
 #include <cstdio>
 
@@ -16,14 +15,6 @@ bool fileExists(const std::string& path) {
   if (f == nullptr) return false;
   std::fclose(f);
   return true;
-}
-
-std::string executableFolder() {
-  char* base = SDL_GetBasePath();  // ends in '/', or null when unknown
-  if (base == nullptr) return "";
-  std::string dir(base);
-  SDL_free(base);
-  return dir;
 }
 
 }  // namespace
@@ -41,7 +32,7 @@ bool locateDataSet(std::string* error) {
   const std::vector<std::string> folders = dataSetSearchFolders(executableFolder());
   std::string searched;
   for (const std::string& folder : folders) {
-    if (fileExists(folder + kCataloguePath) && (folder == "./" || chdir(folder.c_str()) == 0)) return true;
+    if (fileExists(folder + kCataloguePath) && (folder == "./" || enterFolder(folder))) return true;
     searched += (searched.empty() ? "" : ", ") + folder;
   }
   *error = std::string("cannot find the data set: no ") + kCataloguePath + " in " + searched;

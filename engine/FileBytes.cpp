@@ -1,25 +1,9 @@
 #include "FileBytes.h"
 
-#include <sys/mman.h>
-
 #include <cstdint>
 #include <cstdio>
 
 namespace lb_engine {
-
-void adviseHugePages(void* data, size_t bytes) {
-#ifdef MADV_HUGEPAGE
-  constexpr uintptr_t kHugePage = uintptr_t{1} << 21;
-  constexpr size_t kWorthIt = size_t{8} << 20;
-  if (data == nullptr || bytes < kWorthIt) return;
-  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
-  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHugePage - 1);
-  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-  (void)data;
-  (void)bytes;
-#endif
-}
 
 bool readFileBytes(const char* path, std::vector<unsigned char>* bytes) {
   bytes->clear();

@@ -14,6 +14,7 @@ bool readFileBytes(const char* path, std::vector<unsigned char>* bytes);
 // huge pages when they are first touched: one fault per 2 MiB instead of one per
 // 4 KiB, which is a quarter of the time of reading a large mesh. Only a hint;
 // smaller ranges and systems without transparent huge pages are left alone.
+// Part of the platform layer (PlatformPosix.cpp, PlatformWindows.cpp).
 void adviseHugePages(void* data, size_t bytes);
 
 }  // namespace lb_engine

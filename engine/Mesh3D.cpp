@@ -1,5 +1,6 @@
 #include "Mesh3D.h"
 
+#include "FatalError.h"
 #include "Gl.h"
 #include "FileBytes.h"
 #include "ObjReader.h"
@@ -41,8 +42,9 @@ void Mesh3D::loadOBJ(const char* path) {
     case ObjFileResult::kUnreadable:
       return;  // an absent mesh is empty, silently
     case ObjFileResult::kInvalid:
-      // A face pointing past the records would draw garbage: the show must not start.
-      std::exit(1);
+      // A face pointing past the records would draw garbage: the show must not
+      // start. The reader has said why on standard error.
+      fatalError(std::string(path) + ": a damaged OBJ mesh (the lines before this one say why)");
     default:
       break;
   }

@@ -3,11 +3,7 @@
 #include "ObjTokens.h"
 
 #include "FileBytes.h"
-
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include "Platform.h"
 
 #include <algorithm>
 #include <charconv>
@@ -569,21 +565,11 @@ bool parseOBJBuffered(const char* data, size_t size, const char* path, ObjData* 
 }
 
 ObjFileResult loadOBJFile(const char* path, ObjData* out, std::FILE* messages) {
-  const int fd = open(path, O_RDONLY | O_CLOEXEC);
-  if (fd >= 0) {
-    struct stat st;
-    if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-      const size_t size = static_cast<size_t>(st.st_size);
-      void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-      if (mapped != MAP_FAILED) {
-        close(fd);
-        madvise(mapped, size, MADV_SEQUENTIAL);
-        const bool ok = parseOBJ(static_cast<const char*>(mapped), size, path, out, messages);
-        munmap(mapped, size);
-        return ok ? ObjFileResult::kRead : ObjFileResult::kInvalid;
-      }
-    }
-    close(fd);
+  {
+    MappedFile mapped;
+    if (mapped.open(path))
+      return parseOBJ(mapped.data(), mapped.size(), path, out, messages) ? ObjFileResult::kRead
+                                                                         : ObjFileResult::kInvalid;
   }
   // Not a regular file, empty, or not mappable: read it (or fail) the plain way.
   std::vector<unsigned char> bytes;

@@ -1,6 +1,7 @@
 #include "Particle.h"
 
 #include "Gl.h"
+#include "Rand48.h"
 
 #include <cmath>
 #include <cstdlib>

@@ -4,8 +4,10 @@
 #include "CommandLine.h"
 #include "DataSetContract.h"
 #include "DataSetLocator.h"
+#include "FatalError.h"
 #include "Gl.h"
 #include "GlLoader.h"
+#include "MusicStart.h"
 #include "MyDemo.h"
 #include "SdlVideo.h"
 
@@ -18,6 +20,7 @@
 namespace {
 
 const double kShowLength = 130.0;  // seconds; the last scene ends at 128
+const char* const kProgram = "lattice-bloom";
 
 // The full-screen-desktop window, created at the size of the desktop's display
 // mode rather than 0 by 0: a window manager that supports full screen resizes
@@ -89,9 +92,12 @@ int readCommandLine(int argc, char** argv) {
 int main(int argc, char** argv) {
   const int commandLineStatus = readCommandLine(argc, argv);
   if (commandLineStatus >= 0) return commandLineStatus;
+  // Whoever double-clicked the show sees no standard error: why it cannot start
+  // is shown in a box as well.
+  lb_engine::enableErrorBox("Lattice Bloom cannot start");
   std::string dataError;
   if (!lb_engine::locateDataSet(&dataError)) {
-    std::fprintf(stderr, "lattice-bloom: %s\n", dataError.c_str());
+    lb_engine::reportError(kProgram, dataError);
     return 1;
   }
 
@@ -100,7 +106,7 @@ int main(int argc, char** argv) {
   // silently, on the same clock.
   std::string videoError;
   if (!lb_engine::startSdlVideo(&videoError)) {
-    std::fprintf(stderr, "lattice-bloom: cannot open the display: %s\n", videoError.c_str());
+    lb_engine::reportError(kProgram, "cannot open the display: " + videoError);
     return 1;
   }
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
@@ -108,7 +114,7 @@ int main(int argc, char** argv) {
   }
   SDL_Window* window = openShowWindow();
   if (window == nullptr) {
-    std::fprintf(stderr, "lattice-bloom: cannot open a full-screen OpenGL window: %s\n", SDL_GetError());
+    lb_engine::reportError(kProgram, std::string("cannot open a full-screen OpenGL window: ") + SDL_GetError());
     SDL_Quit();
     return 1;
   }
@@ -117,16 +123,18 @@ int main(int argc, char** argv) {
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
   SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_CORE);
   if (SDL_GL_CreateContext(window) == nullptr) {
-    std::fprintf(stderr, "lattice-bloom: cannot create an OpenGL 4.1 core-profile context: %s\n",
-                 SDL_GetError());
+    // The window goes first: a full-screen window would hide the box.
+    const std::string why = std::string("cannot create an OpenGL 4.1 core-profile context: ") + SDL_GetError() +
+                            "\nThe show needs a graphics driver with OpenGL 4.1.";
     SDL_DestroyWindow(window);
+    lb_engine::reportError(kProgram, why);
     SDL_Quit();
     return 1;
   }
   std::string glError;
   if (!lb_engine::loadGlEntryPoints(&glError)) {
-    std::fprintf(stderr, "lattice-bloom: %s\n", glError.c_str());
     SDL_DestroyWindow(window);
+    lb_engine::reportError(kProgram, glError);
     SDL_Quit();
     return 1;
   }
@@ -140,7 +148,7 @@ int main(int argc, char** argv) {
   lb_engine::Demo* demo = new MyDemo(width, height);
   demo->init();
 
-  Mix_PlayMusic(music, 1);
+  lb_show::playMusicFromStart(music, lb_dataset::kMusicPath);
   const Uint32 start = SDL_GetTicks();
 
   int quit = 0;

@@ -6,6 +6,7 @@
 #include "Config.h"
 #include "Gl.h"
 #include "Mesh3D.h"
+#include "Rand48.h"
 #include "RenderBuffer.h"
 #include "ShaderProgram.h"
 

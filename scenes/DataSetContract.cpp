@@ -82,7 +82,7 @@ std::vector<std::string> requiredFiles() {
 
 std::vector<std::string> missingCatalogueEntries(const std::string& configPath) {
   std::set<std::string> present;
-  std::ifstream in(configPath);
+  std::ifstream in(configPath, std::ios::binary);
   std::string line;
   while (std::getline(in, line)) {
     const size_t first = line.find(' ');

@@ -1,5 +1,6 @@
 #include "HierarchyFile.h"
 
+#include "FatalError.h"
 #include "Hierarchy3D.h"
 #include "ShaderProgram.h"
 
@@ -114,7 +115,7 @@ Hierarchy3D* parsehierstream(std::istream& in, const std::string& path, Mesh3D* 
 }
 
 Hierarchy3D* parsehierfile(std::string path, Mesh3D* mesh) {
-  std::ifstream in(path);
+  std::ifstream in(path, std::ios::binary);  // a carriage return stays in the line, on Windows too
   if (!in.is_open()) {
     fprintf(stderr, "%s: cannot open hierarchy file\n", path.c_str());
     return new Hierarchy3D();
@@ -122,8 +123,7 @@ Hierarchy3D* parsehierfile(std::string path, Mesh3D* mesh) {
   std::string error;
   Hierarchy3D* hier = parsehierstream(in, path, mesh, &error);
   if (hier == nullptr) {
-    fprintf(stderr, "%s\n", error.c_str());
-    exit(EXIT_FAILURE);
+    lb_engine::fatalError(error);
   }
   return hier;
 }

@@ -8,6 +8,7 @@
 #include "Hierarchy3D.h"
 #include "HierarchyFile.h"
 #include "Mesh3D.h"
+#include "Rand48.h"
 #include "ShaderProgram.h"
 
 #include <cstdlib>

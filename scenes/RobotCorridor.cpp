@@ -1,6 +1,7 @@
 #include "RobotCorridor.h"
 
 #include "Config.h"
+#include "FatalError.h"
 #include "Gl.h"
 #include "Hierarchy3D.h"
 #include "Mesh3D.h"
@@ -68,8 +69,7 @@ void bindPartTexture(lb_engine::ShaderProgram* program, unsigned int texture) {
 lb_engine::Mesh3D* requireRobotModel(lb_engine::Config* config, const char* key, const char* scene) {
   lb_engine::Mesh3D* mesh = config->getModel(key);
   if (mesh == nullptr) {
-    fprintf(stderr, "%s: the catalogue has no mesh \"%s\"\n", scene, key);
-    exit(EXIT_FAILURE);
+    lb_engine::fatalError(std::string(scene) + ": the catalogue has no mesh \"" + key + "\"");
   }
   return mesh;
 }
@@ -78,8 +78,7 @@ lb_engine::Node* requireRobotNode(const lb_engine::Hierarchy3D* robot, const std
                                   const char* name) {
   lb_engine::Node* node = robot->getNode(name);
   if (node == nullptr) {
-    fprintf(stderr, "%s: no \"%s\" node\n", path.c_str(), name);
-    exit(EXIT_FAILURE);
+    lb_engine::fatalError(path + ": no \"" + name + "\" node");
   }
   return node;
 }

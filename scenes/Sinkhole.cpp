@@ -6,6 +6,7 @@
 #include "Gl.h"
 #include "Mesh3D.h"
 #include "Path.h"
+#include "Rand48.h"
 #include "RenderBuffer.h"
 #include "ShaderProgram.h"
 

@@ -2,7 +2,8 @@
 # Checks the release as a player gets it: builds the package (scripts/package.sh),
 # unpacks it into a fresh folder and, from another working directory with an
 # environment holding only PATH, HOME and DISPLAY (and SDL_AUDIODRIVER=dummy, as
-# a CI machine has no sound card), plays the show for a few seconds and ends it
+# a CI machine has no sound card, and LB_NO_ERROR_BOX=1, so that a show that
+# cannot start fails here rather than wait for someone to close its message box), plays the show for a few seconds and ends it
 # with Escape, then again with a window-manager close request (the close button,
 # Alt-F4), both with status 0; renders one frame with the bundled renderer; and
 # lists every library each program loads (ldd, and LD_DEBUG=libs during those
@@ -41,7 +42,8 @@ start_xvfb() {
 
 # Runs a bundled program in folder $1 with nothing of this shell's environment.
 clean_env() {
-  env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$tmp/home" DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy "$@"
+  env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$tmp/home" DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy \
+    LB_NO_ERROR_BOX=1 "$@"
 }
 
 unpack() {
@@ -57,7 +59,7 @@ unpack() {
 # Starts the show from $tmp/elsewhere, logging its library loads to $1.*
 start_show() {
   (cd "$tmp/elsewhere" && exec env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$tmp/home" \
-     DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy LD_DEBUG=libs LD_DEBUG_OUTPUT="$1" \
+     DISPLAY="$DISPLAY" SDL_AUDIODRIVER=dummy LB_NO_ERROR_BOX=1 LD_DEBUG=libs LD_DEBUG_OUTPUT="$1" \
      "$bundle/lattice-bloom" >"$tmp/show.out" 2>&1) &
   pid=$!
   win=$(find_show_window "$pid")

@@ -5,6 +5,8 @@
 #   scripts/setup.sh test   everything: the tests, benchmarks, fuzzers, the video
 #                           export and the release package as well
 #   scripts/setup.sh all    the same as test (the default)
+#   scripts/setup.sh windows  the cross build for Windows and its check under Wine
+#                           (MinGW-w64, nasm, Wine, zip; GoogleTest's sources)
 # Safe to run again: packages that are already installed are skipped, and the
 # package lists are refreshed at most once.
 set -euo pipefail
@@ -33,10 +35,22 @@ test_packages=(
   help2man lintian desktop-file-utils appstream imagemagick librsvg2-bin
 )
 
+# The Windows release: the -posix MinGW-w64 compilers (std::thread), zlib built
+# for MinGW, nasm for libjpeg-turbo's SIMD code, dpkg-dev for apt-get source,
+# Wine to run the programs and tests, zip, and the rest of the check's tools.
+windows_packages=(
+  cmake ninja-build pkg-config dpkg-dev
+  g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
+  libz-mingw-w64-dev nasm googletest
+  wine wine64 zip unzip
+  xvfb xauth openbox xdotool x11-utils ffmpeg imagemagick
+)
+
 case "$purpose" in
+  windows) packages=("${windows_packages[@]}") ;;
   run) packages=("${run_packages[@]}") ;;
   test | all) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: scripts/setup.sh [run|test|all]" >&2; exit 2 ;;
+  *) echo "usage: scripts/setup.sh [run|test|all|windows]" >&2; exit 2 ;;
 esac
 
 missing=()

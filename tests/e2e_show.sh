@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # End-to-end checks of the show binary under the X server the test command
 # provides: Escape ends it with status 0; without a data set or without a
-# display it says so and exits 1.
+# display it says so and exits 1, and without a data set it also shows the
+# message in a box (the test suite turns boxes off with LB_NO_ERROR_BOX, and
+# turns them on again for that one case).
 set -u
 build=${1:?usage: e2e_show.sh BUILD_DIR}
 show="$build/lattice-bloom"
@@ -17,6 +19,30 @@ cp "$show" "$tmp/lattice-bloom"
 status=$?
 if [ $status -ne 1 ] || ! grep -q "cannot find the data set" "$tmp/err.txt"; then
   note "missing data set: expected status 1 and a message, got $status: $(cat "$tmp/err.txt")"
+  fail=1
+fi
+
+# 1b. The same with message boxes on: a box titled "Lattice Bloom cannot start"
+#     appears, the show waits for it, and a close request to the box ends the
+#     show with status 1.
+(cd "$tmp" && exec env -u LB_NO_ERROR_BOX SDL_AUDIODRIVER=dummy timeout 60 ./lattice-bloom \
+  >"$tmp/out.txt" 2>"$tmp/err.txt") &
+pid=$!
+box=$(find_window_titled "Lattice Bloom cannot start" "$pid")
+if [ -z "$box" ]; then
+  note "missing data set: no message box appeared: $(cat "$tmp/err.txt")"
+  fail=1
+  kill "$pid" 2>/dev/null
+elif ! request_close_until_exit "$pid" "$box" "$build/tests/send_close"; then
+  note "missing data set: the message box did not close on a close request"
+  fail=1
+  kill "$pid" 2>/dev/null
+fi
+wait "$pid"
+status=$?
+pid=""
+if [ $status -ne 1 ] || ! grep -q "cannot find the data set" "$tmp/err.txt"; then
+  note "missing data set with a box: expected status 1 and a message, got $status: $(cat "$tmp/err.txt")"
   fail=1
 fi
 

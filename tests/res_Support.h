@@ -2,6 +2,7 @@
 // What several test files share: the guard for tests that need the generated
 // data set, the process-wide drand48 state, and (res_TempDir.h) scratch folders.
 
+#include "Rand48.h"
 #include "res_TempDir.h"
 
 #include <gtest/gtest.h>

@@ -2,8 +2,8 @@
 // A scratch folder for tests that write input files; removed with everything in
 // it when the object goes out of scope.
 
-#include <cstdlib>
 #include <filesystem>
+#include <random>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -12,12 +12,16 @@ namespace lb_test {
 
 class ResTempDir {
  public:
+  // A new folder of a random name under the system's temporary folder (what
+  // mkdtemp does, which not every C library has).
   ResTempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "lb_res_XXXXXX").string();
-    std::vector<char> buffer(pattern.begin(), pattern.end());
-    buffer.push_back('\0');
-    const char* made = mkdtemp(buffer.data());
-    dir_ = made != nullptr ? made : "";
+    std::random_device random;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100 && dir_.empty(); ++attempt) {
+      const std::filesystem::path candidate = base / ("lb_res_" + std::to_string(random()));
+      std::error_code error;
+      if (std::filesystem::create_directory(candidate, error) && !error) dir_ = candidate.generic_string();
+    }
   }
   ~ResTempDir() {
     std::error_code ignored;

@@ -161,7 +161,7 @@ TEST(ObjReader, NumbersConvertAsAtofDoes) {
     const Parsed parsed = parseText(std::string("v ") + token + " " + token + " " + token + "\n");
     ASSERT_EQ(parsed.messages, "");
     ASSERT_EQ(parsed.obj.positions.size(), 3u);
-    const float expected = static_cast<float>(std::atof(token));
+    const float expected = static_cast<float>(std::strtod(token, nullptr));
     EXPECT_EQ(std::memcmp(&parsed.obj.positions[0], &expected, sizeof(float)), 0)
         << parsed.obj.positions[0] << " vs " << expected;
   }

@@ -1,5 +1,6 @@
 // The OBJ reader's numbers pinned against the C library: every position, texture
-// coordinate and normal is atof's value narrowed to float, and every face index
+// coordinate and normal is atof's value (strtod(s, NULL), which atof is by
+// definition, and which MinGW gives correctly rounded) narrowed to float, and every face index
 // atoi's value of its piece, whichever way the reader gets there (in place or
 // through its line buffer). Random lines cover plain decimals of every length,
 // exponents and the forms that only strtod reads.
@@ -75,7 +76,7 @@ TEST(ObjNumbers, RandomDecimalsReadAsAtofNarrowedToFloat) {
     const lb_engine::ObjData obj = parse(text);
     ASSERT_EQ(obj.positions.size(), tokens.size());
     for (size_t i = 0; i < tokens.size(); ++i) {
-      ASSERT_EQ(bits(obj.positions[i]), bits(static_cast<float>(std::atof(tokens[i].c_str())))) << tokens[i];
+      ASSERT_EQ(bits(obj.positions[i]), bits(static_cast<float>(std::strtod(tokens[i].c_str(), nullptr)))) << tokens[i];
     }
   }
 }
@@ -115,7 +116,7 @@ TEST(ObjNumbers, HardCasesReadAsAtof) {
   for (const char* token : tokens) {
     const lb_engine::ObjData obj = parse(std::string("v ") + token + " " + token + " " + token + "\n");
     ASSERT_EQ(obj.positions.size(), 3u) << token;
-    const float expected = static_cast<float>(std::atof(token));
+    const float expected = static_cast<float>(std::strtod(token, nullptr));
     if (expected != expected) {
       EXPECT_NE(obj.positions[0], obj.positions[0]) << token;
     } else {
@@ -147,7 +148,7 @@ TEST(ObjNumbers, DecimalsNextToFloatMidpointsReadAsAtof) {
     const lb_engine::ObjData obj = parse(text);
     ASSERT_EQ(obj.positions.size(), 3u) << text;
     for (int k = 0; k < 3; ++k) {
-      ASSERT_EQ(bits(obj.positions[k]), bits(static_cast<float>(std::atof(tokens[k].c_str())))) << tokens[k];
+      ASSERT_EQ(bits(obj.positions[k]), bits(static_cast<float>(std::strtod(tokens[k].c_str(), nullptr)))) << tokens[k];
       ++checked;
     }
   }
@@ -382,26 +383,41 @@ std::vector<uint32_t> floatBits(const std::vector<float>& values) {
   return out;
 }
 
+// What was written to `file` since it was last taken (or opened); the file is
+// rewound for the next writer. A temporary file rather than a memory stream,
+// which not every C library has.
+std::string takeText(std::FILE* file) {
+  const long end = std::ftell(file);
+  std::rewind(file);
+  std::string text(static_cast<size_t>(end > 0 ? end : 0), '\0');
+  if (!text.empty()) text.resize(std::fread(&text[0], 1, text.size(), file));
+  std::rewind(file);
+  return text;
+}
+
 }  // namespace
 
 TEST(ObjNumbers, InPlaceReadingMatchesTheBufferedReaderOnRandomText) {
   std::mt19937_64 rng(99);
+  std::FILE* fastMessages = std::tmpfile();
+  std::FILE* bufferedMessages = std::tmpfile();
+  ASSERT_NE(fastMessages, nullptr);
+  ASSERT_NE(bufferedMessages, nullptr);
+  struct Closer {
+    std::FILE* a;
+    std::FILE* b;
+    ~Closer() {
+      std::fclose(a);
+      std::fclose(b);
+    }
+  } closer{fastMessages, bufferedMessages};
   for (int round = 0; round < 20000; ++round) {
     const std::string text = randomSoup(rng);
     lb_engine::ObjData fast, buffered;
-    char* fastText = nullptr;
-    char* bufferedText = nullptr;
-    size_t fastLength = 0, bufferedLength = 0;
-    std::FILE* fastMessages = open_memstream(&fastText, &fastLength);
-    std::FILE* bufferedMessages = open_memstream(&bufferedText, &bufferedLength);
     const bool fastOk = lb_engine::parseOBJ(text.data(), text.size(), "soup.obj", &fast, fastMessages);
     const bool bufferedOk =
         lb_engine::parseOBJBuffered(text.data(), text.size(), "soup.obj", &buffered, bufferedMessages);
-    std::fclose(fastMessages);
-    std::fclose(bufferedMessages);
-    const std::string fastSaid(fastText, fastLength), bufferedSaid(bufferedText, bufferedLength);
-    std::free(fastText);
-    std::free(bufferedText);
+    const std::string fastSaid = takeText(fastMessages), bufferedSaid = takeText(bufferedMessages);
     ASSERT_EQ(fastOk, bufferedOk) << "round " << round;
     ASSERT_EQ(fastSaid, bufferedSaid) << "round " << round;
     ASSERT_EQ(floatBits(fast.positions), floatBits(buffered.positions)) << "round " << round;

@@ -67,7 +67,7 @@ std::vector<fs::path> filesIn(const fs::path& folder, std::vector<std::string> e
 
 Bytes readAll(const fs::path& path) {
   Bytes bytes;
-  EXPECT_TRUE(lb_engine::readFileBytes(path.c_str(), &bytes)) << path;
+  EXPECT_TRUE(lb_engine::readFileBytes(path.string().c_str(), &bytes)) << path;
   return bytes;
 }
 
@@ -237,7 +237,7 @@ TEST(RealWorldFiles, ObjIsReadOrRefusedWithAMessage) {
     std::FILE* messages = std::tmpfile();
     ASSERT_NE(messages, nullptr);
     lb_engine::ObjData obj;
-    const lb_engine::ObjFileResult result = lb_engine::loadOBJFile(path.c_str(), &obj, messages);
+    const lb_engine::ObjFileResult result = lb_engine::loadOBJFile(path.string().c_str(), &obj, messages);
     const long messageBytes = std::ftell(messages);
     std::fclose(messages);
     ASSERT_NE(result, lb_engine::ObjFileResult::kUnreadable);

@@ -19,6 +19,21 @@ find_show_window() {
   printf '%s' "$found"
 }
 
+# Prints the id of a window titled exactly $1 once one exists (for windows that
+# carry no process id: SDL's message boxes, Wine's windows), looked up in the
+# whole window tree; prints nothing if process $2 ends first or after 60 s.
+# (xdotool's name search misses a message box whose WM_NAME is UTF-8 typed.)
+find_window_titled() {
+  local found=""
+  for _ in $(seq 1 600); do
+    found=$(xwininfo -root -tree 2>/dev/null | awk -v t="\"$1\":" '{ for (i = 2; i <= NF; ++i) if ($i == t || index($0, " " t) > 0) { print $1; exit } }')
+    [ -n "$found" ] && break
+    kill -0 "$2" 2>/dev/null || break
+    sleep 0.1
+  done
+  printf '%s' "$found"
+}
+
 # Presses Escape in window $2 of process $1 every half second until the process
 # ends; returns 1 if it is still running after 30 s. The show polls events only
 # once loading is done, and focus can only go to a mapped window, hence the

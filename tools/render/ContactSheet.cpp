@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <typeinfo>
 
 namespace lb_render {
@@ -143,7 +144,9 @@ bool LabelFont::load(const std::string& path, int pixels, std::string* error) {
   library_ = library;
   FT_Face face = nullptr;
   if (FT_New_Face(library, path.c_str(), 0, &face) != 0) {
-    *error = "cannot load the label font " + path + " (is fonts-dejavu-core installed?)";
+    *error = "cannot load the label font " + path +
+             (LB_RENDER_FONT[0] != '\0' ? " (is fonts-dejavu-core installed?)"
+                                        : " (none of DejaVu Sans, Arial, Segoe UI, Tahoma, Verdana is installed)");
     return false;
   }
   face_ = face;
@@ -189,7 +192,17 @@ void LabelFont::draw(Image* image, int x, int baseline, const std::string& text,
   }
 }
 
-const char* defaultLabelFont() { return LB_RENDER_FONT; }
+std::string defaultLabelFont() {
+  if (LB_RENDER_FONT[0] != '\0') return LB_RENDER_FONT;
+  // A build that knows no font file (Windows): a sans-serif font from the
+  // system's fonts folder, the first of these that is there (DejaVu Sans, where
+  // installed, gives the very labels of the Linux build).
+  const char* windows = std::getenv("WINDIR");
+  const std::string folder = std::string(windows != nullptr ? windows : "C:/Windows") + "/Fonts/";
+  for (const char* name : {"DejaVuSans.ttf", "arial.ttf", "segoeui.ttf", "tahoma.ttf", "verdana.ttf"})
+    if (std::filesystem::exists(folder + name)) return folder + name;
+  return folder + "arial.ttf";  // for the message that it is missing
+}
 
 ContactSheet::ContactSheet(const SheetLayout& layout) : layout_(layout) {
   sheet_.width = layout.width;

@@ -77,8 +77,9 @@ class LabelFont : lb_engine::NonCopyable {
   void* face_ = nullptr;     // FT_Face
 };
 
-// The font compiled in for the labels (DejaVu Sans).
-const char* defaultLabelFont();
+// The font file for the labels: the one the build found (DejaVu Sans), or on
+// Windows, where the build knows none, a sans-serif font of Windows' fonts folder.
+std::string defaultLabelFont();
 
 class ContactSheet {
  public:

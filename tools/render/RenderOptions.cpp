@@ -2,13 +2,13 @@
 
 #include "CommandLine.h"
 
-#include <sys/stat.h>
 
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
 
 namespace lb_render {
 
@@ -49,17 +49,18 @@ bool parsePositive(const std::string& text, int* value) {
 }
 
 bool isDirectory(const std::string& path) {
-  struct stat info;
-  return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+  std::error_code error;
+  return std::filesystem::is_directory(path, error);
 }
 
 bool makeDirectories(const std::string& path, std::string* error) {
   for (size_t i = 1; i <= path.size(); ++i) {
-    if (i < path.size() && path[i] != '/') continue;
+    if (i < path.size() && path[i] != '/' && path[i] != std::filesystem::path::preferred_separator) continue;
     const std::string prefix = path.substr(0, i);
     if (isDirectory(prefix)) continue;
-    if (mkdir(prefix.c_str(), 0777) != 0 && errno != EEXIST) {
-      *error = "cannot create the folder " + prefix + ": " + std::strerror(errno);
+    std::error_code failure;
+    if (!std::filesystem::create_directory(prefix, failure) && failure) {
+      *error = "cannot create the folder " + prefix + ": " + failure.message();
       return false;
     }
   }

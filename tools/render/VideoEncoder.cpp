@@ -2,20 +2,11 @@
 
 #include "FrameRenderer.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-extern char** environ;
 
 // The release runs on GCC 11's C++ runtime (GLIBCXX_3.4.29). GCC 12's libstdc++
 // exports condition_variable::wait(unique_lock<mutex>&) twice: the version its
@@ -37,32 +28,7 @@ std::string formatNumber(double value) {
   return text;
 }
 
-std::string describeStatus(int status) {
-  if (WIFEXITED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));
-  if (WIFSIGNALED(status)) return std::string("signal ") + strsignal(WTERMSIG(status));
-  return "status " + std::to_string(status);
-}
-
 }  // namespace
-
-std::string findProgram(const std::string& name) {
-  if (name.empty()) return "";
-  if (name.find('/') != std::string::npos) return access(name.c_str(), X_OK) == 0 ? name : "";
-  const char* path = std::getenv("PATH");
-  if (path == nullptr) return "";
-  const std::string dirs = path;
-  size_t begin = 0;
-  while (begin <= dirs.size()) {
-    size_t end = dirs.find(':', begin);
-    if (end == std::string::npos) end = dirs.size();
-    // An empty PATH entry means the working directory.
-    const std::string dir = end == begin ? "." : dirs.substr(begin, end - begin);
-    const std::string candidate = dir + "/" + name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
-    begin = end + 1;
-  }
-  return "";
-}
 
 bool isX264Preset(const std::string& name) {
   for (const char* preset : {"ultrafast", "superfast", "veryfast", "faster", "fast", "medium", "slow", "slower",
@@ -92,32 +58,7 @@ VideoEncoder::~VideoEncoder() { abort(); }
 
 bool VideoEncoder::start(const VideoSettings& settings, std::string* error) {
   settings_ = settings;
-  // A failing ffmpeg closes the pipe; the write must then fail with EPIPE rather
-  // than end the renderer with SIGPIPE, so that ffmpeg's status can be reported.
-  signal(SIGPIPE, SIG_IGN);
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) {
-    *error = std::string("cannot make a pipe to ffmpeg: ") + std::strerror(errno);
-    return false;
-  }
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);  // dup2 clears close-on-exec
-  const std::vector<std::string> args = ffmpegArguments(settings);
-  std::vector<char*> argv;
-  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(nullptr);
-  pid_t pid = -1;
-  const int spawned = posix_spawnp(&pid, settings.ffmpeg.c_str(), &actions, nullptr, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  close(fds[0]);
-  if (spawned != 0) {
-    close(fds[1]);
-    *error = "cannot run " + settings.ffmpeg + ": " + std::strerror(spawned);
-    return false;
-  }
-  pid_ = pid;
-  pipe_ = fds[1];
+  if (!ffmpeg_.start(ffmpegArguments(settings), error)) return false;
   closing_ = false;
   writeError_.clear();
   writer_ = std::thread(&VideoEncoder::writeLoop, this);
@@ -135,19 +76,8 @@ void VideoEncoder::writeLoop() {
     lock.unlock();
     // The frame leaves the queue before it is written, so the renderer can
     // read back the next one while this write waits for ffmpeg.
-    const unsigned char* data = frame.data();
-    size_t left = frame.size();
     std::string error;
-    while (left > 0) {
-      const ssize_t written = ::write(pipe_, data, left);
-      if (written < 0) {
-        if (errno == EINTR) continue;
-        error = std::string("ffmpeg stopped reading frames (") + std::strerror(errno) + ")";
-        break;
-      }
-      data += written;
-      left -= static_cast<size_t>(written);
-    }
+    if (!ffmpeg_.write(frame.data(), frame.size(), &error)) error = "ffmpeg stopped reading frames (" + error + ")";
     lock.lock();
     spare_.push_back(std::move(frame));
     if (!error.empty()) {
@@ -170,7 +100,7 @@ void VideoEncoder::stopWriter() {
 }
 
 bool VideoEncoder::write(const Image& image, std::string* error) {
-  if (pipe_ < 0) {
+  if (!ffmpeg_.running()) {
     *error = "ffmpeg is not running";
     return false;
   }
@@ -199,28 +129,15 @@ bool VideoEncoder::write(const Image& image, std::string* error) {
 }
 
 bool VideoEncoder::finish(std::string* error) {
-  if (pid_ < 0) {
+  if (!ffmpeg_.running()) {
     *error = "ffmpeg is not running";
     return false;
   }
   stopWriter();
-  if (pipe_ >= 0) close(pipe_);
-  pipe_ = -1;
-  int status = 0;
-  pid_t waited;
-  rusage usage{};
-  do {
-    waited = wait4(pid_, &status, 0, &usage);
-  } while (waited < 0 && errno == EINTR);
-  encoderCpuSeconds_ = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec * 1e-6 + usage.ru_stime.tv_sec +
-                       usage.ru_stime.tv_usec * 1e-6;
-  pid_ = -1;
-  if (waited < 0) {
-    *error = std::string("cannot wait for ffmpeg: ") + std::strerror(errno);
-    return false;
-  }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    *error = "ffmpeg failed (" + describeStatus(status) + ") while encoding " + settings_.output +
+  ffmpeg_.closeInput();
+  std::string how;
+  if (!ffmpeg_.wait(&how, &encoderCpuSeconds_)) {
+    *error = "ffmpeg failed (" + how + ") while encoding " + settings_.output +
              "; its messages, if any, are above";
     return false;
   }
@@ -228,17 +145,12 @@ bool VideoEncoder::finish(std::string* error) {
 }
 
 void VideoEncoder::abort() {
-  // Killing ffmpeg first makes a write the writer is blocked in fail at once.
-  if (pid_ >= 0) kill(pid_, SIGKILL);
+  // Ending ffmpeg first makes a write the writer is blocked in fail at once.
+  ffmpeg_.terminate();
   stopWriter();
-  if (pipe_ >= 0) close(pipe_);
-  pipe_ = -1;
-  if (pid_ < 0) return;
-  kill(pid_, SIGKILL);
-  int status = 0;
-  while (waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
-  }
-  pid_ = -1;
+  ffmpeg_.closeInput();
+  if (!ffmpeg_.running()) return;
+  ffmpeg_.wait(nullptr, nullptr);
   std::remove(settings_.output.c_str());
 }
 

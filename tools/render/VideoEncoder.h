@@ -6,12 +6,12 @@
 // threads behind it) takes in the frames before.
 
 #include "NonCopyable.h"
+#include "Platform.h"
 
 #include <condition_variable>
 #include <deque>
 #include <mutex>
 #include <string>
-#include <sys/types.h>
 #include <thread>
 #include <vector>
 
@@ -39,9 +39,8 @@ struct VideoSettings {
 // Whether `name` is one of x264's speed presets.
 bool isX264Preset(const std::string& name);
 
-// The absolute path of an executable `name` found on PATH, or "" when there is
-// none. A name holding '/' is checked as it is.
-std::string findProgram(const std::string& name);
+// The path of an executable `name` found on PATH (the platform layer's search).
+using lb_engine::findProgram;
 
 // ffmpeg's argument list (argv[0] first): raw video from standard input at
 // `fps`, the music from `from` for (to - from) seconds, libx264 in yuv420p at
@@ -83,8 +82,7 @@ class VideoEncoder : lb_engine::NonCopyable {
   void stopWriter();
 
   VideoSettings settings_;
-  pid_t pid_ = -1;
-  int pipe_ = -1;
+  lb_engine::ChildProcess ffmpeg_;
 
   // Frames handed over to the writing thread; spare holds emptied buffers for reuse.
   std::thread writer_;

@@ -18,9 +18,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <climits>
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -62,13 +62,15 @@ int fail(const std::string& message) {
 void warn(const std::string& message) { std::fprintf(stderr, "%s: warning: %s\n", kProgram, message.c_str()); }
 
 std::string workingDirectory() {
-  char buffer[PATH_MAX];
-  if (getcwd(buffer, sizeof buffer) == nullptr) return ".";
-  return buffer;
+  std::error_code error;
+  const std::filesystem::path cwd = std::filesystem::current_path(error);
+  return error ? "." : cwd.generic_string();
 }
 
+// A path from the root (on Windows also one from the current drive's root,
+// "/x" or "\\x") is kept; anything else is taken from `cwd`.
 std::string absolute(const std::string& path, const std::string& cwd) {
-  return !path.empty() && path[0] == '/' ? path : cwd + "/" + path;
+  return !path.empty() && std::filesystem::path(path).has_root_directory() ? path : cwd + "/" + path;
 }
 
 // Refuses what can be refused before anything is loaded: a video that H.264
@@ -88,7 +90,8 @@ bool checkVideoRequest(Run* run, std::string* error) {
   }
   run->video.ffmpeg = lb_render::findProgram("ffmpeg");
   if (run->video.ffmpeg.empty()) {
-    *error = "--video needs the ffmpeg program, which is not on PATH (scripts/setup.sh installs it)";
+    *error = "--video needs the ffmpeg program, which is not on PATH (scripts/setup.sh installs it on Debian; "
+             "on Windows, put the folder holding ffmpeg.exe on PATH)";
     return false;
   }
   return true;

@@ -1,0 +1,84 @@
+#pragma once
+// What differs between the operating systems the engine runs on, in one place.
+// The build compiles one implementation: PlatformPosix.cpp (Linux and other
+// POSIX systems) or PlatformWindows.cpp. Everything else in the engine, the
+// scenes and the tools is written once, against this header, the C++ standard
+// library (std::filesystem for folders) and SDL.
+//
+// Paths are UTF-8 std::strings with '/' as the separator on every system
+// (Windows accepts it); folder names end in '/'.
+
+#include "NonCopyable.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace lb_engine {
+
+// The folder holding the running program, ending in '/', or "" when unknown.
+std::string executableFolder();
+
+// Makes `folder` the working directory; false when it cannot be entered.
+bool enterFolder(const std::string& folder);
+
+// The path of an executable `name` found on the program search path (PATH; on
+// Windows ';'-separated, and "ffmpeg" also finds "ffmpeg.exe"), or "" when there
+// is none. A name that holds a folder separator is checked as it is.
+std::string findProgram(const std::string& name);
+
+// A whole regular file mapped read-only into memory. open() fails (and the
+// caller reads the file the plain way) where the file is empty, not a regular
+// file, or the system maps nothing.
+class MappedFile : NonCopyable {
+ public:
+  MappedFile() = default;
+  ~MappedFile();
+  bool open(const char* path);
+  const char* data() const { return data_; }
+  size_t size() const { return size_; }
+
+ private:
+  const char* data_ = nullptr;
+  size_t size_ = 0;
+  std::uintptr_t handle_ = 0;  // the mapping object, where the system has one
+};
+
+// A child process whose standard input is a pipe this process writes to, while
+// its standard output and error are this process's own.
+class ChildProcess : NonCopyable {
+ public:
+  ChildProcess() = default;
+  // A child still running is killed.
+  ~ChildProcess();
+
+  // Starts the program at `args[0]` (a path, as findProgram gives) with
+  // `args` as its argument list. False with a message when it cannot start.
+  bool start(const std::vector<std::string>& args, std::string* error);
+  bool running() const { return running_; }
+
+  // Writes all `size` bytes to the child's standard input, waiting while the
+  // pipe is full. False with a message when the child stopped reading. Safe to
+  // call from one other thread while the owner waits for nothing else.
+  bool write(const void* data, size_t size, std::string* error);
+
+  // Closes the child's standard input (it sees the end of its input).
+  void closeInput();
+
+  // Waits for the child to end. True when it exited with status 0; otherwise
+  // false, with how it ended ("exit status 1", "signal Killed") in *how.
+  // *cpuSeconds gets the user + system time it used.
+  bool wait(std::string* how, double* cpuSeconds);
+
+  // Ends the child at once (after a failure elsewhere): a write blocked on
+  // its input then fails. wait() still collects it.
+  void terminate();
+
+ private:
+  bool running_ = false;
+  std::intptr_t process_ = -1;  // a pid, or a process handle
+  std::intptr_t input_ = -1;    // the pipe's writing end: a descriptor, or a handle
+};
+
+}  // namespace lb_engine

@@ -1,0 +1,191 @@
+// The platform layer on Linux and other POSIX systems (see Platform.h).
+#include "FileBytes.h"
+#include "Platform.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+extern char** environ;
+
+namespace lb_engine {
+
+std::string executableFolder() {
+  std::error_code error;
+  const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error || !exe.has_parent_path()) return "";
+  std::string folder = exe.parent_path().string();
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  return folder;
+}
+
+bool enterFolder(const std::string& folder) {
+  std::error_code error;
+  std::filesystem::current_path(folder, error);
+  return !error;
+}
+
+std::string findProgram(const std::string& name) {
+  if (name.empty()) return "";
+  if (name.find('/') != std::string::npos) return access(name.c_str(), X_OK) == 0 ? name : "";
+  const char* path = std::getenv("PATH");
+  if (path == nullptr) return "";
+  const std::string dirs = path;
+  size_t begin = 0;
+  while (begin <= dirs.size()) {
+    size_t end = dirs.find(':', begin);
+    if (end == std::string::npos) end = dirs.size();
+    // An empty PATH entry means the working directory.
+    const std::string dir = end == begin ? "." : dirs.substr(begin, end - begin);
+    const std::string candidate = dir + "/" + name;
+    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    begin = end + 1;
+  }
+  return "";
+}
+
+void adviseHugePages(void* data, size_t bytes) {
+#ifdef MADV_HUGEPAGE
+  constexpr uintptr_t kHugePage = uintptr_t{1} << 21;
+  constexpr size_t kWorthIt = size_t{8} << 20;
+  if (data == nullptr || bytes < kWorthIt) return;
+  const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + kHugePage - 1) & ~(kHugePage - 1);
+  const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(kHugePage - 1);
+  if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+  (void)data;
+  (void)bytes;
+#endif
+}
+
+// --- MappedFile -------------------------------------------------------------------
+
+MappedFile::~MappedFile() {
+  if (data_ != nullptr) munmap(const_cast<char*>(data_), size_);
+}
+
+bool MappedFile::open(const char* path) {
+  const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st;
+  if (fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+    const size_t size = static_cast<size_t>(st.st_size);
+    void* mapped = mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+    if (mapped != MAP_FAILED) {
+      madvise(mapped, size, MADV_SEQUENTIAL);
+      data_ = static_cast<const char*>(mapped);
+      size_ = size;
+    }
+  }
+  close(fd);
+  return data_ != nullptr;
+}
+
+// --- ChildProcess -----------------------------------------------------------------
+
+namespace {
+
+std::string describeStatus(int status) {
+  if (WIFEXITED(status)) return "exit status " + std::to_string(WEXITSTATUS(status));
+  if (WIFSIGNALED(status)) return std::string("signal ") + strsignal(WTERMSIG(status));
+  return "status " + std::to_string(status);
+}
+
+}  // namespace
+
+ChildProcess::~ChildProcess() {
+  if (running_) {
+    terminate();
+    closeInput();
+    wait(nullptr, nullptr);
+  }
+  closeInput();
+}
+
+bool ChildProcess::start(const std::vector<std::string>& args, std::string* error) {
+  // A child that stops reading closes the pipe; a write must then fail with
+  // EPIPE rather than end this process with SIGPIPE, so that the child's status
+  // can be reported.
+  signal(SIGPIPE, SIG_IGN);
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) {
+    *error = std::string("cannot make a pipe to ") + args[0] + ": " + std::strerror(errno);
+    return false;
+  }
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_adddup2(&actions, fds[0], STDIN_FILENO);  // dup2 clears close-on-exec
+  std::vector<char*> argv;
+  for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  pid_t pid = -1;
+  const int spawned = posix_spawnp(&pid, args[0].c_str(), &actions, nullptr, argv.data(), environ);
+  posix_spawn_file_actions_destroy(&actions);
+  close(fds[0]);
+  if (spawned != 0) {
+    close(fds[1]);
+    *error = "cannot run " + args[0] + ": " + std::strerror(spawned);
+    return false;
+  }
+  process_ = pid;
+  input_ = fds[1];
+  running_ = true;
+  return true;
+}
+
+bool ChildProcess::write(const void* data, size_t size, std::string* error) {
+  const char* at = static_cast<const char*>(data);
+  while (size > 0) {
+    const ssize_t written = ::write(static_cast<int>(input_), at, size);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      *error = std::strerror(errno);
+      return false;
+    }
+    at += written;
+    size -= static_cast<size_t>(written);
+  }
+  return true;
+}
+
+void ChildProcess::closeInput() {
+  if (input_ >= 0) close(static_cast<int>(input_));
+  input_ = -1;
+}
+
+bool ChildProcess::wait(std::string* how, double* cpuSeconds) {
+  if (!running_) return false;
+  int status = 0;
+  pid_t waited;
+  rusage usage{};
+  do {
+    waited = wait4(static_cast<pid_t>(process_), &status, 0, &usage);
+  } while (waited < 0 && errno == EINTR);
+  running_ = false;
+  process_ = -1;
+  if (cpuSeconds != nullptr)
+    *cpuSeconds = usage.ru_utime.tv_sec + usage.ru_utime.tv_usec * 1e-6 + usage.ru_stime.tv_sec +
+                  usage.ru_stime.tv_usec * 1e-6;
+  if (waited < 0) {
+    if (how != nullptr) *how = std::string("cannot wait for it: ") + std::strerror(errno);
+    return false;
+  }
+  if (how != nullptr) *how = describeStatus(status);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+void ChildProcess::terminate() {
+  if (running_) ::kill(static_cast<pid_t>(process_), SIGKILL);
+}
+
+}  // namespace lb_engine

@@ -1,0 +1,268 @@
+// The platform layer on Windows (see Platform.h). Text crosses the Win32 API as
+// UTF-16 and is UTF-8 everywhere else.
+#include "FileBytes.h"
+#include "Platform.h"
+
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+namespace lb_engine {
+
+namespace {
+
+std::wstring widen(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  const int n = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(n), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), &wide[0], n);
+  return wide;
+}
+
+std::string narrow(const std::wstring& wide) {
+  if (wide.empty()) return std::string();
+  const int n =
+      WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  std::string text(static_cast<size_t>(n), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), &text[0], n, nullptr, nullptr);
+  return text;
+}
+
+std::string systemMessage(DWORD code) {
+  wchar_t* buffer = nullptr;
+  FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                 nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::string text = buffer != nullptr ? narrow(buffer) : "error " + std::to_string(code);
+  if (buffer != nullptr) LocalFree(buffer);
+  while (!text.empty() && (text.back() == '\n' || text.back() == '\r' || text.back() == '.')) text.pop_back();
+  return text;
+}
+
+bool isExecutableFile(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// One argument quoted for CreateProcess's command line, by the rules the C
+// runtime's parser (CommandLineToArgvW) undoes: backslashes are literal except
+// before a quote, where they are doubled along with the quote's own escape.
+std::wstring quoteArgument(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\n\v\"") == std::wstring::npos) return arg;
+  std::wstring quoted = L"\"";
+  size_t backslashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    if (c == L'"') quoted.append(backslashes * 2 + 1, L'\\');
+    else quoted.append(backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, L'\\');
+  quoted += L'"';
+  return quoted;
+}
+
+}  // namespace
+
+std::string executableFolder() {
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+    if (n == 0) return "";
+    if (n < path.size()) {
+      path.resize(n);
+      break;
+    }
+    path.resize(path.size() * 2);
+  }
+  std::string folder = narrow(std::filesystem::path(path).parent_path().generic_wstring());
+  if (folder.empty()) return "";
+  if (folder.back() != '/') folder += '/';
+  return folder;
+}
+
+bool enterFolder(const std::string& folder) {
+  std::error_code error;
+  std::filesystem::current_path(std::filesystem::path(widen(folder)), error);
+  return !error;
+}
+
+std::string findProgram(const std::string& name) {
+  if (name.empty()) return "";
+  // With no suffix, the way Windows' own search goes: the name as given first
+  // only when it has a suffix, else with ".exe".
+  const bool hasSuffix = std::filesystem::path(name).has_extension();
+  const std::wstring wideName = widen(name);
+  auto check = [&](const std::wstring& base) -> std::string {
+    if (hasSuffix && isExecutableFile(base)) return narrow(base);
+    if (isExecutableFile(base + L".exe")) return narrow(base + L".exe");
+    return "";
+  };
+  if (name.find_first_of("/\\:") != std::string::npos) return check(wideName);
+  const wchar_t* path = _wgetenv(L"PATH");
+  if (path == nullptr) return "";
+  const std::wstring dirs = path;
+  size_t begin = 0;
+  while (begin <= dirs.size()) {
+    size_t end = dirs.find(L';', begin);
+    if (end == std::wstring::npos) end = dirs.size();
+    std::wstring dir = dirs.substr(begin, end - begin);
+    // Entries may be quoted; an empty one is skipped, as Windows does.
+    if (dir.size() >= 2 && dir.front() == L'"' && dir.back() == L'"') dir = dir.substr(1, dir.size() - 2);
+    if (!dir.empty()) {
+      if (dir.back() != L'\\' && dir.back() != L'/') dir += L'\\';
+      const std::string found = check(dir + wideName);
+      if (!found.empty()) return found;
+    }
+    begin = end + 1;
+  }
+  return "";
+}
+
+void adviseHugePages(void* data, size_t bytes) {
+  // Windows gives large pages only to privileged processes that ask for them
+  // when allocating; there is no hint for memory already allocated.
+  (void)data;
+  (void)bytes;
+}
+
+// --- MappedFile -------------------------------------------------------------------
+
+MappedFile::~MappedFile() {
+  if (data_ != nullptr) UnmapViewOfFile(data_);
+  if (handle_ != 0) CloseHandle(reinterpret_cast<HANDLE>(handle_));
+}
+
+bool MappedFile::open(const char* path) {
+  const HANDLE file = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  if (GetFileType(file) == FILE_TYPE_DISK && GetFileSizeEx(file, &size) && size.QuadPart > 0) {
+    const HANDLE mapping = CreateFileMappingW(file, nullptr, PAGE_READONLY, 0, 0, nullptr);
+    if (mapping != nullptr) {
+      const void* view = MapViewOfFile(mapping, FILE_MAP_READ, 0, 0, 0);
+      if (view != nullptr) {
+        data_ = static_cast<const char*>(view);
+        size_ = static_cast<size_t>(size.QuadPart);
+        handle_ = reinterpret_cast<std::uintptr_t>(mapping);
+      } else {
+        CloseHandle(mapping);
+      }
+    }
+  }
+  CloseHandle(file);
+  return data_ != nullptr;
+}
+
+// --- ChildProcess -----------------------------------------------------------------
+
+ChildProcess::~ChildProcess() {
+  if (running_) {
+    terminate();
+    closeInput();
+    wait(nullptr, nullptr);
+  }
+  closeInput();
+}
+
+bool ChildProcess::start(const std::vector<std::string>& args, std::string* error) {
+  SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  HANDLE readEnd = nullptr;
+  HANDLE writeEnd = nullptr;
+  // A 1 MiB pipe buffer: the frames are large, and fewer round trips help.
+  if (!CreatePipe(&readEnd, &writeEnd, &inherit, 1 << 20)) {
+    *error = "cannot make a pipe to " + args[0] + ": " + systemMessage(GetLastError());
+    return false;
+  }
+  // Only the reading end is the child's.
+  SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0);
+
+  std::wstring commandLine;
+  for (const std::string& arg : args) {
+    if (!commandLine.empty()) commandLine += L' ';
+    commandLine += quoteArgument(widen(arg));
+  }
+  STARTUPINFOW startup{};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = readEnd;
+  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
+  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+  PROCESS_INFORMATION info{};
+  const BOOL started = CreateProcessW(widen(args[0]).c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
+                                      nullptr, &startup, &info);
+  const DWORD startError = GetLastError();
+  CloseHandle(readEnd);
+  if (!started) {
+    CloseHandle(writeEnd);
+    *error = "cannot run " + args[0] + ": " + systemMessage(startError);
+    return false;
+  }
+  CloseHandle(info.hThread);
+  process_ = reinterpret_cast<std::intptr_t>(info.hProcess);
+  input_ = reinterpret_cast<std::intptr_t>(writeEnd);
+  running_ = true;
+  return true;
+}
+
+bool ChildProcess::write(const void* data, size_t size, std::string* error) {
+  const char* at = static_cast<const char*>(data);
+  while (size > 0) {
+    const DWORD chunk = size > (1u << 30) ? (1u << 30) : static_cast<DWORD>(size);
+    DWORD written = 0;
+    if (!WriteFile(reinterpret_cast<HANDLE>(input_), at, chunk, &written, nullptr)) {
+      *error = systemMessage(GetLastError());
+      return false;
+    }
+    at += written;
+    size -= written;
+  }
+  return true;
+}
+
+void ChildProcess::closeInput() {
+  if (input_ != -1) CloseHandle(reinterpret_cast<HANDLE>(input_));
+  input_ = -1;
+}
+
+bool ChildProcess::wait(std::string* how, double* cpuSeconds) {
+  if (!running_) return false;
+  const HANDLE process = reinterpret_cast<HANDLE>(process_);
+  const bool waited = WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0;
+  DWORD code = 1;
+  GetExitCodeProcess(process, &code);
+  if (cpuSeconds != nullptr) {
+    FILETIME created, exited, kernel, user;
+    *cpuSeconds = 0.0;
+    if (GetProcessTimes(process, &created, &exited, &kernel, &user)) {
+      auto seconds = [](const FILETIME& t) {  // in units of 100 ns
+        return (static_cast<double>(t.dwHighDateTime) * 4294967296.0 + t.dwLowDateTime) * 1e-7;
+      };
+      *cpuSeconds = seconds(kernel) + seconds(user);
+    }
+  }
+  CloseHandle(process);
+  running_ = false;
+  process_ = -1;
+  if (!waited) {
+    if (how != nullptr) *how = "cannot wait for it: " + systemMessage(GetLastError());
+    return false;
+  }
+  if (how != nullptr) *how = "exit status " + std::to_string(code);
+  return code == 0;
+}
+
+void ChildProcess::terminate() {
+  if (running_) TerminateProcess(reinterpret_cast<HANDLE>(process_), 1);
+}
+
+}  // namespace lb_engine

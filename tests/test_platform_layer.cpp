@@ -1,0 +1,143 @@
+// The platform layer (engine/Platform.h) on the system the tests run on, Linux
+// or Windows (under Wine): the program's folder, entering folders, the program
+// search with the system's separators and suffixes, mapped files, and a child
+// process fed through a pipe, whose status comes back.
+
+#include "Platform.h"
+#include "res_TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+#ifdef _WIN32
+const char kPathSeparator = ';';
+const std::string kExeSuffix = ".exe";
+#else
+const char kPathSeparator = ':';
+const std::string kExeSuffix;
+#endif
+
+// Sets an environment variable for one test and puts it back after.
+class ScopedVariable {
+ public:
+  ScopedVariable(const char* name, const std::string& value) : name_(name) {
+    const char* old = std::getenv(name);
+    old_ = old != nullptr ? old : "";
+    set(value);
+  }
+  ~ScopedVariable() { set(old_); }
+
+ private:
+  void set(const std::string& value) {
+#ifdef _WIN32
+    _putenv_s(name_, value.c_str());
+#else
+    setenv(name_, value.c_str(), 1);
+#endif
+  }
+  const char* name_;
+  std::string old_;
+};
+
+// The test program's own file name (the build defines it), for starting it
+// again as a child.
+const char* const testProgram = LB_TEST_PROGRAM;
+
+std::string withSlashes(std::string path) {
+  for (char& c : path)
+    if (c == '\\') c = '/';
+  return path;
+}
+
+TEST(PlatformLayer, ExecutableFolderAndEnteringFolders) {
+  const std::string folder = lb_engine::executableFolder();
+  ASSERT_FALSE(folder.empty());
+  EXPECT_EQ(folder.back(), '/');
+  EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::u8path(folder)));
+
+  const std::filesystem::path before = std::filesystem::current_path();
+  lb_test::ResTempDir dir;
+  dir.write("marker.txt", "here");
+  ASSERT_TRUE(lb_engine::enterFolder(dir.path("")));
+  EXPECT_TRUE(std::ifstream("marker.txt").is_open());
+  EXPECT_FALSE(lb_engine::enterFolder(dir.path("absent/")));
+  std::filesystem::current_path(before);
+}
+
+TEST(PlatformLayer, FindsProgramsOnThePath) {
+  lb_test::ResTempDir first;
+  lb_test::ResTempDir second;
+  const std::string tool = second.write("lb-fake-tool" + kExeSuffix, "#!/bin/sh\nexit 0\n");
+  std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
+  // Found in the second folder, with the suffix the system adds.
+  auto folder = [](const lb_test::ResTempDir& dir) {
+    std::string path = dir.path("");
+    path.pop_back();  // the trailing '/'
+    return path;
+  };
+  ScopedVariable path("PATH", folder(first) + kPathSeparator + folder(second));
+  EXPECT_EQ(withSlashes(lb_engine::findProgram("lb-fake-tool")), withSlashes(tool));
+  EXPECT_EQ(lb_engine::findProgram("lb-absent-tool"), "");
+  EXPECT_EQ(lb_engine::findProgram(""), "");
+  // A path is checked as it is.
+  EXPECT_EQ(lb_engine::findProgram(tool), tool);
+  EXPECT_EQ(lb_engine::findProgram(first.path("lb-fake-tool" + kExeSuffix)), "");
+}
+
+TEST(PlatformLayer, MapsRegularFilesOnly) {
+  lb_test::ResTempDir dir;
+  const std::string text = "v 1 2 3\nf 1 1 1\n";
+  const std::string file = dir.write("mesh.obj", text);
+  {
+    lb_engine::MappedFile mapped;
+    ASSERT_TRUE(mapped.open(file.c_str()));
+    EXPECT_EQ(std::string(mapped.data(), mapped.size()), text);
+  }
+  lb_engine::MappedFile empty;
+  EXPECT_FALSE(empty.open(dir.write("empty.obj", "").c_str()));
+  lb_engine::MappedFile missing;
+  EXPECT_FALSE(missing.open(dir.path("missing.obj").c_str()));
+}
+
+// The child: this test program again, running only the case below, which
+// counts the bytes on its standard input and exits with the count modulo 256.
+TEST(PlatformLayerChild, CountsItsInput) {
+  if (std::getenv("LB_TEST_COUNT_INPUT") == nullptr) GTEST_SKIP() << "run as the child of the case below";
+  size_t count = 0;
+  char buffer[65536];
+  size_t got = 0;
+  while ((got = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) count += got;
+  std::exit(static_cast<int>(count % 256));
+}
+
+TEST(PlatformLayer, ChildProcessReadsThePipeAndReportsItsStatus) {
+  std::string error;
+  lb_engine::ChildProcess missing;
+  EXPECT_FALSE(missing.start({lb_engine::executableFolder() + "lb-absent-program" + kExeSuffix}, &error));
+  EXPECT_NE(error.find("cannot run"), std::string::npos) << error;
+
+  const std::string self = lb_engine::executableFolder() + testProgram;
+  ScopedVariable child("LB_TEST_COUNT_INPUT", "1");
+  lb_engine::ChildProcess counter;
+  ASSERT_TRUE(counter.start({self, "--gtest_filter=PlatformLayerChild.CountsItsInput"}, &error)) << error;
+  // More than any pipe buffer, so that writing waits for the child to read.
+  const std::vector<unsigned char> bytes(3 * 1000 * 1000 + 7, 'x');
+  ASSERT_TRUE(counter.write(bytes.data(), bytes.size(), &error)) << error;
+  counter.closeInput();
+  std::string how;
+  double cpu = -1;
+  EXPECT_FALSE(counter.wait(&how, &cpu));
+  EXPECT_EQ(how, "exit status " + std::to_string(bytes.size() % 256));
+  EXPECT_GE(cpu, 0.0);
+  EXPECT_FALSE(counter.running());
+}
+
+}  // namespace
