@@ -30,15 +30,15 @@ note() { echo "package-windows: $*"; }
 
 deps=$(bash "$root/scripts/windows-deps.sh")
 
-# The data set (and the Linux renderer for the screenshot), as scripts/package.sh
-# builds them.
+# The data set, the icon (the generator draws it once for every platform) and
+# the Linux renderer for the screenshot, as scripts/package.sh builds them.
 cmake -S "$root" -B "$linux_build" -DCMAKE_BUILD_TYPE=Release -DLB_BUILD_TESTS=OFF -DLB_BUILD_BENCH=OFF >/dev/null
-cmake --build "$linux_build" -j"$jobs" --target lattice-bloom-render lb_data lb_music
+cmake --build "$linux_build" -j"$jobs" --target lattice-bloom-render lb_data lb_music lb_icons
 
 targets=(lattice-bloom lattice-bloom-render)
 [ "$with_tests" = ON ] && targets+=(lb_tests_windows music_probe)
 cmake -S "$root" -B "$windows_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
-  -DLB_WINDOWS_DEPS="$deps" -DCMAKE_BUILD_TYPE=Release -DLB_BUILD_TESTS="$with_tests" >/dev/null
+  -DLB_WINDOWS_DEPS="$deps" -DLB_ICON_ICO="$linux_build/icons/lattice-bloom.ico" -DCMAKE_BUILD_TYPE=Release -DLB_BUILD_TESTS="$with_tests" >/dev/null
 cmake --build "$windows_build" -j"$jobs" --target "${targets[@]}"
 
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$windows_build/CMakeCache.txt")
