@@ -4,7 +4,9 @@
 #                           (on a virtual screen too, where there is no display)
 #   scripts/setup.sh test   everything: the tests, benchmarks, fuzzers, the video
 #                           export and the release package as well
-#   scripts/setup.sh all    the same as test (the default)
+#   scripts/setup.sh web    the web build and its check: emscripten, headless
+#                           Chromium and what drives it (with everything of test)
+#   scripts/setup.sh all    test and web together (the default)
 # Safe to run again: packages that are already installed are skipped, and the
 # package lists are refreshed at most once.
 set -euo pipefail
@@ -29,12 +31,21 @@ test_packages=(
   ffmpeg gnuplot-nox graphviz
   clang libclang-rt-14-dev
   libbenchmark-dev libtinyobjloader-dev libassimp-dev
+  glslang-tools
+)
+# The web build: the compiler, the libraries' source packages (dpkg-dev unpacks
+# them), the zip it ships as, and a headless browser with a DevTools client
+# for checking it (ffmpeg, from test, compares its pictures).
+web_packages=(
+  emscripten nodejs dpkg-dev zip unzip
+  chromium python3-websocket iproute2
 )
 
 case "$purpose" in
   run) packages=("${run_packages[@]}") ;;
-  test | all) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: scripts/setup.sh [run|test|all]" >&2; exit 2 ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  web | all) packages=("${run_packages[@]}" "${test_packages[@]}" "${web_packages[@]}") ;;
+  *) echo "usage: scripts/setup.sh [run|test|web|all]" >&2; exit 2 ;;
 esac
 
 missing=()
