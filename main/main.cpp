@@ -16,8 +16,6 @@
 
 namespace {
 
-const double kShowLength = 130.0;  // seconds; the last scene ends at 128
-
 // The full-screen-desktop window, created at the size of the desktop's display
 // mode rather than 0 by 0: a window manager that supports full screen resizes
 // it anyway, but without one (bare X, a kiosk) nothing would, and SDL's 0 by 0
@@ -117,7 +115,7 @@ int main(int argc, char** argv) {
       if (endsShow(event)) quit = 1;
     }
     const double t = (static_cast<double>(SDL_GetTicks()) - static_cast<double>(start)) / 1000.0;
-    if (t > kShowLength) quit = 1;
+    if (t > MyDemo::kShowLength) quit = 1;
     demo->show(t);
     SDL_GL_SwapWindow(window);
   }
