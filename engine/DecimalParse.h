@@ -1,9 +1,11 @@
 #pragma once
 // std::from_chars for double where the standard library has it. The libc++ of
 // Debian's emscripten (3.1.6) declares the floating-point overloads deleted, so
-// there the same contract (no leading white space or '+', the longest decimal
-// prefix, ptr just past it) is met with strtod on a NUL-terminated copy, in the
-// "C" locale every WebAssembly program runs in. Both round correctly.
+// there strtod on a NUL-terminated copy, in the "C" locale every WebAssembly
+// program runs in, keeps the contract for what the OBJ reader hands it (no
+// leading white space or '+', the longest number, ptr just past it); only a
+// hexadecimal "0x..." reads whole there, which the reader's own fallback to
+// strtod does anyway. Both round correctly.
 
 #include <charconv>
 #include <cstdlib>
