@@ -41,7 +41,8 @@ fi
 source scripts/lib/debian-source.sh
 # Emscripten 3.1.6 runs its tools under node: this node does not search
 # Debian's module folder, and its built-in fetch breaks the generated loader.
-export NODE_PATH=/usr/share/nodejs NODE_OPTIONS=--no-experimental-fetch
+# Its Python is Debian's (whatever else comes first on PATH).
+export NODE_PATH=/usr/share/nodejs NODE_OPTIONS=--no-experimental-fetch EMSDK_PYTHON=/usr/bin/python3
 # The emulator emcmake sets hands node a flag node 20 rejects.
 emulator=-DCMAKE_CROSSCOMPILING_EMULATOR=$(command -v node)
 jobs=${LB_JOBS:-2}
@@ -55,20 +56,23 @@ echo "web-deps: building into $prefix (log: $log)" >&2
 
 step() { echo "web-deps: $*" >&2; }
 fail() { echo "web-deps: $1 failed; the end of its log:" >&2; tail -40 "$log" >&2; exit 1; }
-src() { debian_source "$1" "$work/src"; }
+# Unpacked in this shell (not a subshell), so that the package lists are
+# refreshed once for all five.
+src() { debian_source "$1" "$work/src" >"$work/folder"; folder=$(<"$work/folder"); }
 
-cmake_build() {  # NAME SOURCE-DIR CMAKE-ARGS...
-  local name=$1 dir=$2
-  shift 2
+cmake_build() {  # NAME TARGET SOURCE-DIR CMAKE-ARGS...  (TARGET "all": everything)
+  local name=$1 target=$2 dir=$3
+  shift 3
   step "$name"
   emcmake cmake -S "$dir" -B "$work/build-$name" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" "$emulator" "$@" >>"$log" 2>&1 || fail "$name configure"
-  cmake --build "$work/build-$name" -j"$jobs" >>"$log" 2>&1 || fail "$name build"
+  cmake --build "$work/build-$name" --target "$target" -j"$jobs" >>"$log" 2>&1 || fail "$name build"
 }
 
 # zlib: its few C files, compiled directly (its build scripts want a shared
 # library, which WebAssembly has no use for).
-z=$(src "${sources[2]}")
+src "${sources[2]}"
+z=$folder
 step zlib
 (
   cd "$z"
@@ -79,27 +83,31 @@ step zlib
   cp zlib.h zconf.h "$prefix/include/"
 ) >>"$log" 2>&1 || fail zlib
 
-png=$(src "${sources[3]}")
-cmake_build libpng "$png" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
+src "${sources[3]}"
+png=$folder
+cmake_build libpng all "$png" -DPNG_SHARED=OFF -DPNG_STATIC=ON -DPNG_TESTS=OFF -DPNG_EXECUTABLES=OFF \
   -DPNG_HARDWARE_OPTIMIZATIONS=OFF -DZLIB_LIBRARY="$prefix/lib/libz.a" -DZLIB_INCLUDE_DIR="$prefix/include"
 cmake --install "$work/build-libpng" >>"$log" 2>&1 || fail "libpng install"
 
 # libjpeg-turbo: the static library alone; its install rules also want the
 # command-line programs, so the headers are copied by hand.
-jpeg=$(src "${sources[4]}")
-cmake_build libjpeg-turbo "$jpeg" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF -DWITH_TURBOJPEG=OFF
-cmake --build "$work/build-libjpeg-turbo" --target jpeg-static -j"$jobs" >>"$log" 2>&1 || fail "libjpeg-turbo"
+src "${sources[4]}"
+jpeg=$folder
+cmake_build libjpeg-turbo jpeg-static "$jpeg" -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF \
+  -DWITH_TURBOJPEG=OFF
 cp "$work/build-libjpeg-turbo/libjpeg.a" "$prefix/lib/"
 cp "$jpeg"/{jpeglib.h,jmorecfg.h,jerror.h} "$work/build-libjpeg-turbo/jconfig.h" "$prefix/include/"
 
-sdl=$(src "${sources[0]}")
-cmake_build SDL2 "$sdl" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_THREADS=OFF
+src "${sources[0]}"
+sdl=$folder
+cmake_build SDL2 all "$sdl" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_THREADS=OFF
 cmake --install "$work/build-SDL2" >>"$log" 2>&1 || fail "SDL2 install"
 
 # SDL2_mixer with WAV and its built-in MP3 decoder (dr_mp3) only: the show's
 # music is one MP3.
-mixer=$(src "${sources[1]}")
-cmake_build SDL2_mixer "$mixer" -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_VENDORED=OFF \
+src "${sources[1]}"
+mixer=$folder
+cmake_build SDL2_mixer all "$mixer" -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_VENDORED=OFF \
   -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF \
   -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF -DSDL2MIXER_WAVPACK=OFF \
   -DSDL2MIXER_MP3=ON -DSDL2MIXER_MP3_DRMP3=ON -DSDL2MIXER_MP3_MPG123=OFF -DSDL2MIXER_WAVE=ON \

@@ -144,7 +144,7 @@ def check_show(page, url, out, times):
 
     for t in times:
         page.open("%s#t=%s&autostart&hold" % (url, t))
-        page.wait_for("lbState.phase === 'playing' && Module._lb_web_frames() >= 3", 180,
+        page.wait_for("window.lbState && lbState.phase === 'playing' && Module._lb_web_frames() >= 3", 180,
                       "three frames at t=%s" % t)
         clock = page.evaluate("Module._lb_web_clock()")
         if abs(clock - float(t)) > 1e-6:
