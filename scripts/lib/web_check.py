@@ -35,7 +35,7 @@ class Page:
     def __init__(self):
         targets = self._targets()
         page = next(t for t in targets if t.get("type") == "page")
-        self.ws = websocket.create_connection(page["webSocketDebuggerUrl"], timeout=60)
+        self.ws = websocket.create_connection(page["webSocketDebuggerUrl"], timeout=180)
         self.next_id = 0
         self.problems = []
         self.call("Runtime.enable")
@@ -98,7 +98,7 @@ class Page:
                 self._event(json.loads(self.ws.recv()))
             except websocket.WebSocketTimeoutException:
                 pass
-        self.ws.settimeout(60)
+        self.ws.settimeout(180)
 
     def wait_for(self, expression, seconds, what):
         end = time.time() + seconds
