@@ -25,4 +25,4 @@ fi
 echo "serve-web: http://127.0.0.1:$port/ (Ctrl-C stops)"
 # The .wasm must be served as application/wasm for streaming compilation;
 # Python's server knows that type.
-python3 -m http.server "$port" --bind 127.0.0.1 --directory "$what"
+/usr/bin/python3 -m http.server "$port" --bind 127.0.0.1 --directory "$what"
