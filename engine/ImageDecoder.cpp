@@ -7,6 +7,7 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <utility>
 
 // jpeglib.h needs FILE and size_t declared first.
 #include <jpeglib.h>
@@ -365,6 +366,27 @@ bool decodeTGA(const unsigned char* data, size_t size, DecodedImage* image, std:
   image->channels = channels;
   image->format = channels == 1 ? GL_RED : channels == 3 ? GL_BGR : GL_BGRA;
   return true;
+}
+
+DecodedImage expandedToRgba(const DecodedImage& image) {
+  DecodedImage rgba;
+  rgba.width = image.width;
+  rgba.height = image.height;
+  rgba.channels = 4;
+  rgba.format = GL_RGBA;
+  const bool bgr = image.format == GL_BGR || image.format == GL_BGRA;
+  const size_t count = static_cast<size_t>(image.width) * static_cast<size_t>(image.height);
+  rgba.pixels.resize(count * 4);
+  for (size_t i = 0; i < count; ++i) {
+    const unsigned char* in = &image.pixels[i * image.channels];
+    unsigned char* out = &rgba.pixels[i * 4];
+    out[0] = in[0];
+    out[1] = image.channels >= 3 ? in[1] : 0;
+    out[2] = image.channels >= 3 ? in[2] : 0;
+    out[3] = image.channels == 4 ? in[3] : 255;
+    if (bgr) std::swap(out[0], out[2]);
+  }
+  return rgba;
 }
 
 }  // namespace lb_engine

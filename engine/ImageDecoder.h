@@ -33,4 +33,10 @@ bool decodeJPEG(const unsigned char* data, size_t size, DecodedImage* image, std
 bool decodePNG(const unsigned char* data, size_t size, DecodedImage* image, std::string* error);
 bool decodeTGA(const unsigned char* data, size_t size, DecodedImage* image, std::string* error);
 
+// The same picture as 4-channel GL_RGBA pixels, made the way desktop OpenGL
+// makes GL_RGBA texels of the other formats: BGR orders swapped, a missing
+// green and blue 0, a missing alpha 255. OpenGL ES uploads nothing else into
+// a GL_RGBA texture.
+DecodedImage expandedToRgba(const DecodedImage& image);
+
 }  // namespace lb_engine

@@ -2,6 +2,7 @@
 
 #include "ObjTokens.h"
 
+#include "DecimalParse.h"
 #include "FileBytes.h"
 #include "Platform.h"
 
@@ -25,7 +26,7 @@ bool parseFloat(const char* token, const char* end, float* value) {
   const char* numberEnd = end;
   while (numberEnd > token && objIsSpace(numberEnd[-1])) --numberEnd;
   double parsed = 0;
-  const std::from_chars_result fast = std::from_chars(token, numberEnd, parsed);
+  const std::from_chars_result fast = parseDecimal(token, numberEnd, parsed);
   if (fast.ec != std::errc() || fast.ptr != numberEnd) {
     char* stop = nullptr;
     parsed = std::strtod(token, &stop);
@@ -223,7 +224,7 @@ inline bool fastFloat(const char** cursor, const char* end, float* value) {
   } else {
     // from_chars takes the sign itself; the number ends before any carriage return.
     double parsed;
-    const std::from_chars_result r = std::from_chars(start, p, parsed);
+    const std::from_chars_result r = parseDecimal(start, p, parsed);
     if (r.ec != std::errc() || r.ptr != p) return false;
     result = static_cast<float>(parsed);
   }

@@ -2,9 +2,11 @@
 
 #include "FileBytes.h"
 #include "Gl.h"
+#include "GlslDialect.h"
 #include "ShaderError.h"
 #include "ShaderProgram.h"
 
+#include <string>
 #include <vector>
 
 namespace lb_engine {
@@ -26,8 +28,11 @@ GLuint compileFile(const std::string& path, GLenum type, std::string* log) {
     *log += path + ": cannot read shader source\n";
     return 0;
   }
-  const GLchar* text = reinterpret_cast<const GLchar*>(bytes.data());
-  const GLint length = static_cast<GLint>(bytes.size());
+  const std::string source = shaderSourceForThisGl(
+      std::string(bytes.begin(), bytes.end()),
+      type == GL_VERTEX_SHADER ? ShaderStage::kVertex : ShaderStage::kFragment);
+  const GLchar* text = source.c_str();
+  const GLint length = static_cast<GLint>(source.size());
   GLuint shader = glCreateShader(type);
   glShaderSource(shader, 1, &text, &length);
   glCompileShader(shader);

@@ -1,6 +1,7 @@
 #include "Texture.h"
 
 #include "Gl.h"
+#include "GlFlavour.h"
 #include "FileBytes.h"
 #include "ImageDecoder.h"
 #include "TextureUpload.h"
@@ -42,6 +43,14 @@ void uploadTextureImage(unsigned int name, const DecodedImage& image) {
   glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
   glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
   glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+  // Desktop GL converts any format into GL_RGBA texels itself; ES wants GL_RGBA
+  // pixels for them.
+  if (kGlEs && image.format != GL_RGBA) {
+    const DecodedImage rgba = expandedToRgba(image);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, rgba.width, rgba.height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                 rgba.pixels.data());
+    return;
+  }
   glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, image.width, image.height, 0, image.format, GL_UNSIGNED_BYTE,
                image.pixels.data());
 }

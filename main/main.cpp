@@ -19,7 +19,6 @@
 
 namespace {
 
-const double kShowLength = 130.0;  // seconds; the last scene ends at 128
 const char* const kProgram = "lattice-bloom";
 
 // The full-screen-desktop window, created at the size of the desktop's display
@@ -158,7 +157,7 @@ int main(int argc, char** argv) {
       if (endsShow(event)) quit = 1;
     }
     const double t = (static_cast<double>(SDL_GetTicks()) - static_cast<double>(start)) / 1000.0;
-    if (t > kShowLength) quit = 1;
+    if (t > MyDemo::kShowLength) quit = 1;
     demo->show(t);
     SDL_GL_SwapWindow(window);
   }

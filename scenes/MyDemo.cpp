@@ -6,6 +6,7 @@
 #include "DataSetLocator.h"
 #include "FallingApart.h"
 #include "Gl.h"
+#include "GlFlavour.h"
 #include "Greetings.h"
 #include "GroupTitle.h"
 #include "MarchingCubes.h"
@@ -17,7 +18,9 @@
 MyDemo::MyDemo(int width, int height) : lb_engine::Demo(width, height) {
   glClearColor(0, 0, 0, 0);
   glEnable(GL_DEPTH_TEST);
-  glEnable(GL_PROGRAM_POINT_SIZE);
+  // Desktop GL takes point sizes from the shader only when asked; ES always
+  // does, and has no such switch.
+  if (!lb_engine::kGlEs) glEnable(GL_PROGRAM_POINT_SIZE);
   glEnable(GL_BLEND);
   glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 }

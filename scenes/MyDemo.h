@@ -10,6 +10,10 @@ class Config;
 
 class MyDemo : public lb_engine::Demo {
  public:
+  // The show's length in seconds of its clock: the last scene ends at 128, and
+  // the players stop once the clock passes this.
+  static constexpr double kShowLength = 130.0;
+
   MyDemo(int width, int height);
   void init() override;
   // The catalogue init() built (null before it), for tools that look at or

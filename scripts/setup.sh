@@ -4,9 +4,11 @@
 #                           (on a virtual screen too, where there is no display)
 #   scripts/setup.sh test   everything: the tests, benchmarks, fuzzers, the video
 #                           export and the release package as well
-#   scripts/setup.sh all    the same as test (the default)
 #   scripts/setup.sh windows  the cross build for Windows and its check under Wine
 #                           (MinGW-w64, nasm, Wine, zip; GoogleTest's sources)
+#   scripts/setup.sh web    the web build and its check: emscripten, headless
+#                           Chromium and what drives it (with everything of test)
+#   scripts/setup.sh all    test, windows and web together (the default)
 # Safe to run again: packages that are already installed are skipped, and the
 # package lists are refreshed at most once.
 set -euo pipefail
@@ -33,6 +35,7 @@ test_packages=(
   clang libclang-rt-14-dev
   libbenchmark-dev libtinyobjloader-dev libassimp-dev
   help2man lintian desktop-file-utils appstream imagemagick librsvg2-bin
+  glslang-tools
 )
 
 # The Windows release: the -posix MinGW-w64 compilers (std::thread), zlib built
@@ -45,12 +48,21 @@ windows_packages=(
   wine wine64 zip unzip
   xvfb xauth openbox xdotool x11-utils ffmpeg imagemagick
 )
+# The web build: the compiler, the libraries' source packages (dpkg-dev unpacks
+# them), the zip it ships as, and a headless browser with a DevTools client
+# for checking it (ffmpeg, from test, compares its pictures).
+web_packages=(
+  emscripten nodejs dpkg-dev zip unzip
+  chromium python3-websocket iproute2
+)
 
 case "$purpose" in
   windows) packages=("${windows_packages[@]}") ;;
   run) packages=("${run_packages[@]}") ;;
-  test | all) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
-  *) echo "usage: scripts/setup.sh [run|test|all|windows]" >&2; exit 2 ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  web) packages=("${run_packages[@]}" "${test_packages[@]}" "${web_packages[@]}") ;;
+  all) packages=("${run_packages[@]}" "${test_packages[@]}" "${windows_packages[@]}" "${web_packages[@]}") ;;
+  *) echo "usage: scripts/setup.sh [run|test|windows|web|all]" >&2; exit 2 ;;
 esac
 
 missing=()
