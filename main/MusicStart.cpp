@@ -59,19 +59,24 @@ bool mp3DecoderPlaysLeadIn() {
 }
 
 int playMusicFromStart(Mix_Music* music, const std::string& path, long* skipped) {
+  return playMusicAt(music, path, 0.0, skipped);
+}
+
+int playMusicAt(Mix_Music* music, const std::string& path, double seconds, long* skipped) {
   if (skipped != nullptr) *skipped = 0;
   long leadIn = 0;
   int rate = 0;
   std::vector<unsigned char> bytes;
   if (mp3DecoderPlaysLeadIn() && lb_engine::readFileBytes(path.c_str(), &bytes))
     leadIn = mp3LeadInSamples(bytes, &rate);
-  if (leadIn <= 0) return Mix_PlayMusic(music, 1);
+  if (leadIn <= 0 && seconds <= 0.0) return Mix_PlayMusic(music, 1);
   if (skipped != nullptr) *skipped = leadIn;
   // Starting at a position seeks before the first sample is mixed (playing and
   // then seeking could let one buffer of the lead-in through). Half a sample
   // more, so that the decoder's truncation of position x rate lands on the
   // sample itself.
-  return Mix_FadeInMusicPos(music, 1, 0, (leadIn + 0.5) / rate);
+  const double leadInSeconds = leadIn > 0 ? (leadIn + 0.5) / rate : 0.0;
+  return Mix_FadeInMusicPos(music, 1, 0, seconds + leadInSeconds);
 }
 
 }  // namespace lb_show

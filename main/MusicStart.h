@@ -33,4 +33,8 @@ bool mp3DecoderPlaysLeadIn();
 // *skipped.
 int playMusicFromStart(Mix_Music* music, const std::string& path, long* skipped = nullptr);
 
+// The same, from `seconds` of music on (a show entered part-way, as the web
+// page's links do); 0 is playMusicFromStart.
+int playMusicAt(Mix_Music* music, const std::string& path, double seconds, long* skipped = nullptr);
+
 }  // namespace lb_show

@@ -14,6 +14,7 @@
 #include "DataSetContract.h"
 #include "DataSetLocator.h"
 #include "GlLoader.h"
+#include "MusicStart.h"
 #include "MyDemo.h"
 #include "SdlVideo.h"
 
@@ -84,9 +85,10 @@ EMSCRIPTEN_KEEPALIVE void lb_web_start(double fromSeconds, int withSound, int ho
   Mix_HaltMusic();
   show.held = hold != 0;
   show.heldAt = fromSeconds;
-  if (withSound != 0 && !show.held && show.music != nullptr && Mix_PlayMusic(show.music, 1) == 0 &&
-      fromSeconds > 0.0)
-    Mix_SetMusicPosition(fromSeconds);
+  // SDL_mixer's MP3 decoder here is dr_mp3, which plays the encoder's lead-in:
+  // the music is started past it, as on Windows.
+  if (withSound != 0 && !show.held && show.music != nullptr)
+    lb_show::playMusicAt(show.music, lb_dataset::kMusicPath, fromSeconds);
   show.startMs = emscripten_get_now() - fromSeconds * 1000.0;
   show.playing = true;
 }
