@@ -9,7 +9,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LB_ASAN_BUILD_DIR:-$root/build-asan}
 seconds=${1:-20}
 shift || true
-bash "$root/scripts/setup.sh" >/dev/null
+bash "$root/scripts/setup.sh" test >/dev/null
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DLB_FUZZ=ON -DLB_BUILD_TESTS=OFF -DLB_BUILD_BENCH=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" -j"$(nproc)" --target fuzzers
