@@ -2,6 +2,7 @@
 
 #include "Config.h"
 #include "FrameRenderer.h"
+#include "GlObjectCount.h"
 #include "GlState.h"
 #include "MyDemo.h"
 #include "PngWriter.h"
@@ -101,6 +102,7 @@ void Player::run() {
     drawFrame(transport_.time());
     SDL_GL_SwapWindow(window_);
     recordFrameTime();
+    if (options_.statsEvery > 0) printStats();
     if (!transport_.playing()) SDL_WaitEventTimeout(nullptr, kPausedWaitMs);
   }
 }
@@ -167,6 +169,7 @@ void Player::reloadChangedFiles() {
 
 void Player::applyReload(const ReloadReport& report) {
   if (!report.anything()) return;
+  ++reloads_;
   if (!report.buildLog.empty()) buildLog_ = report.buildLog;
   if (report.programsFailed > 0) std::fprintf(stderr, "%s", report.buildLog.c_str());
   if (!report.problems.empty()) std::fprintf(stderr, "%s", report.problems.c_str());
@@ -211,6 +214,19 @@ void Player::writeScreenshot(double t) {
   std::printf("%s: screenshot %s -> %s\n", kProgram, line, path.c_str());
   std::fflush(stdout);
   status_ = "screenshot " + path;
+}
+
+// One line on standard output every --stats seconds, for a script watching a
+// long session: the clock, the reloads so far and the GL objects alive.
+void Player::printStats() {
+  const double t = now();
+  if (nextStats_ < 0) nextStats_ = t;  // the first line at once
+  if (t < nextStats_) return;
+  nextStats_ += options_.statsEvery;
+  if (nextStats_ <= t) nextStats_ = t + options_.statsEvery;  // after a long stall, no burst of lines
+  std::printf("%s: stats clock=%.3f reloads=%d %s\n", kProgram, transport_.time(), reloads_,
+              countGlObjects().describe().c_str());
+  std::fflush(stdout);
 }
 
 void Player::recordFrameTime() {
