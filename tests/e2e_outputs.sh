@@ -94,7 +94,7 @@ expect_kept "--video with an encoder that quits" show.mp4
 interrupt() {  # signal, kill's target: "group" or "renderer"
   local signal=$1 target=$2
   set -m
-  (cd "$out" && exec "$render" --fps 30 --from 40 --to 60 --size 320x180 --video show.mp4) >"$tmp/out.txt" 2>"$tmp/err.txt" &
+  (cd "$out" && exec "$render" --fps 30 --from 40 --to 70 --size 320x180 --video show.mp4) >"$tmp/out.txt" 2>"$tmp/err.txt" &
   pid=$!
   set +m
   for _ in $(seq 600); do
