@@ -5,6 +5,7 @@
 #include "GlObjectCount.h"
 #include "GlState.h"
 #include "MyDemo.h"
+#include "OutputFile.h"
 #include "PngWriter.h"
 #include "SceneTable.h"
 
@@ -90,6 +91,7 @@ void Player::say(const std::string& line) {
 void Player::run() {
   while (!quit_) {
     handleEvents();
+    if (lb_engine::stopSignal() != 0) quit_ = true;
     reloadChangedFiles();
     if (pendingSeek_ >= 0) {
       transport_.seek(pendingSeek_, now());
