@@ -105,10 +105,12 @@ proc_sample() {
   watches=$(cat "/proc/$pid/fdinfo/"* 2>/dev/null | grep -c '^inotify wd:' || true)
   echo "$rss $fds $watches"
 }
-# The player's last --stats line as "programs shaders textures reloads".
+# The player's last --stats line as "programs shaders textures reloads heap":
+# heap is what the allocator has handed out, which tells a leak (it grows)
+# from memory kept for reuse (the resident size grows, it does not).
 gl_sample() {
   grep ' stats ' "$work/player.out" | tail -1 |
-    sed -E 's/.*reloads=([0-9]+) programs=([0-9]+) shaders=([0-9]+) textures=([0-9]+).*/\2 \3 \4 \1/'
+    sed -E 's/.*reloads=([0-9]+) programs=([0-9]+) shaders=([0-9]+) textures=([0-9]+).* heap-kib=([0-9]+).*/\2 \3 \4 \1 \5/'
 }
 
 # The session's clock starts with the player's first frame (its first --stats line).
@@ -116,7 +118,7 @@ for _ in $(seq 600); do grep -q ' stats ' "$work/player.out" 2>/dev/null && brea
 grep -q ' stats ' "$work/player.out" || { echo "soak: the player did not start: $(tail -3 "$work/player.err")" >&2; exit 1; }
 
 tsv=$out/soak.tsv
-printf 'seconds\trss_kb\tfds\tinotify_watches\tgl_programs\tgl_shaders\tgl_textures\treloads\n' >"$tsv"
+printf 'seconds\trss_kb\tfds\tinotify_watches\tgl_programs\tgl_shaders\tgl_textures\treloads\theap_kb\n' >"$tsv"
 start=$(date +%s)
 end=$((start + minutes * 60))
 next=$start
@@ -129,9 +131,9 @@ while :; do
   fi
   if [ "$now" -ge "$next" ]; then
     read -r rss fds watches < <(proc_sample "$player") || true
-    read -r programs shaders textures reloads < <(gl_sample) || true
-    printf '%d\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' $((now - start)) "$rss" "$fds" "$watches" \
-      "${programs:-}" "${shaders:-}" "${textures:-}" "${reloads:-}" >>"$tsv"
+    read -r programs shaders textures reloads heap < <(gl_sample) || true
+    printf '%d\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' $((now - start)) "$rss" "$fds" "$watches" \
+      "${programs:-}" "${shaders:-}" "${textures:-}" "${reloads:-}" "${heap:-}" >>"$tsv"
     next=$((next + every))
   fi
   [ "$now" -ge "$end" ] && break
@@ -182,12 +184,13 @@ commit_output "$out/soak.png"
 
 # The figures the goals are judged by.
 summary=$(
-  awk -F'\t' 'NR > 1 && $1 >= 120 && !b { b = 1; r0 = $2; f0 = $3; w0 = $4; p0 = $5; t0 = $7 }
-    NR > 1 { r = $2; f = $3; w = $4; p = $5; t = $7; n = $8
+  awk -F'\t' 'NR > 1 && $1 >= 120 && !b { b = 1; r0 = $2; f0 = $3; w0 = $4; p0 = $5; t0 = $7; h0 = $9 }
+    NR > 1 { r = $2; f = $3; w = $4; p = $5; t = $7; n = $8; h = $9
              if ($2 > rmax) rmax = $2; if ($3 > fmax) fmax = $3; if ($4 > wmax) wmax = $4
-             if ($5 > pmax) pmax = $5; if ($7 > tmax) tmax = $7 }
+             if ($5 > pmax) pmax = $5; if ($7 > tmax) tmax = $7; if ($9 > hmax) hmax = $9 }
     END {
       printf "| resident memory (KiB) | %d | %d | %+d | %d |\n", r0, r, r - r0, rmax
+      printf "| allocator heap in use (KiB) | %d | %d | %+d | %d |\n", h0, h, h - h0, hmax
       printf "| open descriptors | %d | %d | %+d | %d |\n", f0, f, f - f0, fmax
       printf "| inotify watches | %d | %d | %+d | %d |\n", w0, w, w - w0, wmax
       printf "| live GL programs | %d | %d | %+d | %d |\n", p0, p, p - p0, pmax

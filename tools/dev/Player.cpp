@@ -10,6 +10,7 @@
 #include "SceneTable.h"
 
 #include <SDL.h>
+#include <malloc.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -226,8 +227,12 @@ void Player::printStats() {
   if (t < nextStats_) return;
   nextStats_ += options_.statsEvery;
   if (nextStats_ <= t) nextStats_ = t + options_.statsEvery;  // after a long stall, no burst of lines
-  std::printf("%s: stats clock=%.3f reloads=%d %s\n", kProgram, transport_.time(), reloads_,
-              countGlObjects().describe().c_str());
+  // The bytes the C library's allocator has handed out and not had back, in
+  // every arena (the driver's threads have their own): beside the resident
+  // memory, it tells a leak from memory the allocator keeps for reuse.
+  const struct mallinfo2 heap = mallinfo2();
+  std::printf("%s: stats clock=%.3f reloads=%d %s heap-kib=%zu\n", kProgram, transport_.time(), reloads_,
+              countGlObjects().describe().c_str(), (heap.uordblks + heap.hblkhd) / 1024);
   std::fflush(stdout);
 }
 
