@@ -174,6 +174,7 @@ struct Outputs {
   lb_render::LabelFont font;
   lb_render::VideoEncoder encoder;
   StageClock clock;  // where the run's time went
+  bool videoDone = false;   // the video replaced its target
   bool sheetTried = false;  // writing the contact sheet began (it then reports its own failure)
 };
 
@@ -259,6 +260,7 @@ bool finishOutputs(const Run& run, Outputs* outputs, std::string* error) {
       return false;
     }
     if (!run.videoFile->commit(error)) return false;
+    outputs->videoDone = true;
     std::printf("%s: %zu frames at %d fps from %.3f s to %.3f s -> %s\n", kProgram, run.times.size(),
                 run.options.fps, run.options.from, run.options.to, run.videoFile->target().c_str());
     // Where the time went: drawing (the scenes and the driver's rasteriser),
@@ -294,7 +296,7 @@ int failRun(const Run& run, Outputs* outputs, const std::string& error) {
   std::string message = interrupted && error.compare(0, 11, "interrupted") != 0
                             ? lb_engine::describeStopSignal() + " (" + error + ")"
                             : error;
-  if (run.videoFile) message += "; " + run.videoFile->unchangedNote();
+  if (run.videoFile && !outputs->videoDone) message += "; " + run.videoFile->unchangedNote();
   if (run.sheet() && !outputs->sheetTried) message += "; " + lb_engine::OutputFile(run.sheetPath).unchangedNote();
   fail(message);
   return interrupted ? 128 + lb_engine::stopSignal() : 1;
