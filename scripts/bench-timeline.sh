@@ -9,6 +9,7 @@
 # Needs a display (bench.sh starts Xvfb); LB_BUILD_DIR picks the build folder.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/lib/output-file.sh"
 build=${LB_BUILD_DIR:-$root/build}
 case $build in /*) ;; *) build=$root/$build ;; esac
 size=1280x720; step=0.1; out=$root/docs/benchmarks-timeline.png; tsv=; load=
@@ -25,7 +26,7 @@ while [ $# -gt 0 ]; do
 done
 command -v gnuplot >/dev/null || { echo "bench-timeline: gnuplot is missing for the plot: run scripts/setup.sh" >&2; exit 1; }
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+trap 'rm -rf "$work"; remove_partial_outputs "$out"' EXIT
 if [ -z "$tsv" ]; then
   tsv=$work/timeline.tsv
   load=$(cut -d' ' -f1-3 /proc/loadavg)
@@ -37,7 +38,7 @@ awk '/^# scenes/ {s=1; next} /^# / {s=0} s && $1 != "scene"' "$tsv" >"$work/scen
 awk '/^# timeline/ {s=1; next} /^# / {s=0} s && $1 != "t"' "$tsv" >"$work/samples.tsv"
 {
   echo 'set terminal pngcairo size 1400,640 font "DejaVu Sans,10"'
-  echo "set output \"$out\""
+  echo "set output \"$(partial_output "$out")\""
   echo 'set datafile separator "\t"'
   echo 'set multiplot layout 2,1 title "Lattice Bloom: frame time over the show ('"$size"', llvmpipe, '"$(nproc)"' cores, load '"$load"')"'
   echo 'set xrange [0:130]'
@@ -62,4 +63,5 @@ awk '/^# timeline/ {s=1; next} /^# / {s=0} s && $1 != "t"' "$tsv" >"$work/sample
   echo 'unset multiplot'
 } >"$work/plot.gp"
 gnuplot "$work/plot.gp"
+commit_output "$out"
 echo "bench-timeline: wrote $out" >&2

@@ -8,6 +8,8 @@
 # scripts/build.sh sets it up.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+source "$root/scripts/lib/output-file.sh"
+docs=$root/docs
 build=${LB_BUILD_DIR:-$root/build}
 case $build in /*) ;; *) build=$root/$build ;; esac
 frames=60; reps=3; bigmb=60
@@ -29,7 +31,8 @@ loadBefore=$(cut -d' ' -f1-3 /proc/loadavg)
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null; rm -rf "$out"' EXIT
+# A run that stops early leaves the documents as they were.
+trap 'kill $xvfb 2>/dev/null; rm -rf "$out"; remove_partial_outputs "$docs/benchmarks.md" "$docs/benchmarks.png"' EXIT
 export DISPLAY=$display
 sleep 1
 
@@ -82,7 +85,6 @@ ratios() {
     }' "$out/obj.tsv" | sort
 }
 
-docs="$root/docs"
 mkdir -p "$docs"
 {
   echo "# Benchmarks"
@@ -160,12 +162,18 @@ mkdir -p "$docs"
   echo "after one warm-up frame per scene; below, the same in units of the reference pass."
   echo
   echo "![Frame time over the show](benchmarks-timeline.png)"
-} >"$docs/benchmarks.md"
+  # The long-session figures come from scripts/soak.sh (by hand, about an
+  # hour), which writes its section at the end; it is kept as it is.
+  if grep -q '^## Long session' "$docs/benchmarks.md" 2>/dev/null; then
+    echo
+    sed -n '/^## Long session/,$p' "$docs/benchmarks.md"
+  fi
+} >"$(partial_output "$docs/benchmarks.md")"
 
 paste <(tail -n +3 "$out/frames720.tsv" | cut -f1,2,6) <(tail -n +3 "$out/frames1080.tsv" | cut -f2,6) >"$out/plot.tsv"
 gnuplot <<GP
 set terminal pngcairo size 1100,520 font "DejaVu Sans,10"
-set output "$docs/benchmarks.png"
+set output "$(partial_output "$docs/benchmarks.png")"
 set title "Lattice Bloom: median frame time per scene (llvmpipe, $(nproc) cores, load $loadBefore)"
 set style data histograms
 set style histogram clustered gap 1
@@ -181,6 +189,8 @@ plot "$out/plot.tsv" using 2:xtic(1) title "wall, 1280x720" lc rgb "#3b7dd8", \
      '' using 4 title "wall, 1920x1080" lc rgb "#e0a030", \
      '' using (\$5 / 2) title "process CPU / 2, 1920x1080" lc rgb "#f3d59a"
 GP
+commit_output "$docs/benchmarks.png"
 LB_BUILD_DIR=$build bash "$root/scripts/bench-timeline.sh" --size 1280x720 --tsv "$out/timeline.tsv" \
   --load "$loadBefore" --out "$docs/benchmarks-timeline.png"
+commit_output "$docs/benchmarks.md"
 echo "bench: wrote $docs/benchmarks.md, $docs/benchmarks.png and $docs/benchmarks-timeline.png" >&2

@@ -134,10 +134,12 @@ else
   # The frames piped to the encoder, read back while the next frame is drawn and
   # written from the encoder's own thread, are byte for byte the frames of the
   # same sequence written as PNG (decoded by ffmpeg). A stand-in ffmpeg keeps
-  # the raw stream: the comparison is lossless. Two seconds across the cut from
-  # Sinkhole to Greetings, whose camera shake draws a random number per frame.
+  # the raw stream: the comparison is lossless (and leaves an empty file as its
+  # output, its last argument, which the renderer then moves into place). Two
+  # seconds across the cut from Sinkhole to Greetings, whose camera shake draws
+  # a random number per frame.
   mkdir -p "$tmp/keeper"
-  printf '#!/bin/sh\ncat >"$LB_E2E_RAW"\n' >"$tmp/keeper/ffmpeg"
+  printf '#!/bin/sh\ncat >"$LB_E2E_RAW"\nfor output; do :; done\n: >"$output"\n' >"$tmp/keeper/ffmpeg"
   chmod +x "$tmp/keeper/ffmpeg"
   if (cd "$tmp" && env PATH="$tmp/keeper:$PATH" LB_E2E_RAW="$tmp/piped.rgb" "$render" --fps 30 --from 60.5 \
     --to 62.5 --size 320x180 --video piped.mp4) >"$tmp/out.txt" 2>"$tmp/err.txt" &&

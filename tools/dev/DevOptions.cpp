@@ -12,7 +12,7 @@ namespace {
 
 const char* const kSynopsis =
     "usage: lattice-bloom-dev [--at SECONDS | --scene NAME] [--loop A:B] [--size WxH] [--fullscreen]\n"
-    "                         [--mute] [--clean] [--watch-content]\n";
+    "                         [--mute] [--clean] [--watch-content] [--stats SECONDS]\n";
 
 const char* const kKeys =
     "Keys: Space pause/play; Left/Right seek 1 s (Shift: 10 s); Page Up/Page Down previous/next\n"
@@ -51,6 +51,11 @@ CLI::Option* declareOptions(CLI::App* app, TypedValues* typed, DevOptions* optio
   app->add_flag("--watch-content", options->watchContent,
                 "also watches content/ and regenerates the data set when a source\n"
                 "there changes");
+  app->add_option("--stats", options->statsEvery,
+                  "every SECONDS of wall time, prints a line with the live GL objects\n"
+                  "(programs, shaders, textures, buffers, ...) and the reloads so far")
+      ->type_name("SECONDS")
+      ->check(CLI::Range(0.1, 86400.0));
   return at;
 }
 

@@ -18,6 +18,7 @@ struct DevOptions {
   bool mute = false;
   bool clean = false;     // overlay hidden at start
   bool watchContent = false;
+  double statsEvery = 0.0;  // --stats SECONDS: print the live GL object counts this often (0: never)
 };
 
 // Reads the command line into `options`. Returns true when the player should

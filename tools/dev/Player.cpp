@@ -2,12 +2,15 @@
 
 #include "Config.h"
 #include "FrameRenderer.h"
+#include "GlObjectCount.h"
 #include "GlState.h"
 #include "MyDemo.h"
+#include "OutputFile.h"
 #include "PngWriter.h"
 #include "SceneTable.h"
 
 #include <SDL.h>
+#include <malloc.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -89,6 +92,7 @@ void Player::say(const std::string& line) {
 void Player::run() {
   while (!quit_) {
     handleEvents();
+    if (lb_engine::stopSignal() != 0) quit_ = true;
     reloadChangedFiles();
     if (pendingSeek_ >= 0) {
       transport_.seek(pendingSeek_, now());
@@ -101,6 +105,7 @@ void Player::run() {
     drawFrame(transport_.time());
     SDL_GL_SwapWindow(window_);
     recordFrameTime();
+    if (options_.statsEvery > 0) printStats();
     if (!transport_.playing()) SDL_WaitEventTimeout(nullptr, kPausedWaitMs);
   }
 }
@@ -167,6 +172,7 @@ void Player::reloadChangedFiles() {
 
 void Player::applyReload(const ReloadReport& report) {
   if (!report.anything()) return;
+  ++reloads_;
   if (!report.buildLog.empty()) buildLog_ = report.buildLog;
   if (report.programsFailed > 0) std::fprintf(stderr, "%s", report.buildLog.c_str());
   if (!report.problems.empty()) std::fprintf(stderr, "%s", report.problems.c_str());
@@ -211,6 +217,23 @@ void Player::writeScreenshot(double t) {
   std::printf("%s: screenshot %s -> %s\n", kProgram, line, path.c_str());
   std::fflush(stdout);
   status_ = "screenshot " + path;
+}
+
+// One line on standard output every --stats seconds, for a script watching a
+// long session: the clock, the reloads so far and the GL objects alive.
+void Player::printStats() {
+  const double t = now();
+  if (nextStats_ < 0) nextStats_ = t;  // the first line at once
+  if (t < nextStats_) return;
+  nextStats_ += options_.statsEvery;
+  if (nextStats_ <= t) nextStats_ = t + options_.statsEvery;  // after a long stall, no burst of lines
+  // The bytes the C library's allocator has handed out and not had back, in
+  // every arena (the driver's threads have their own): beside the resident
+  // memory, it tells a leak from memory the allocator keeps for reuse.
+  const struct mallinfo2 heap = mallinfo2();
+  std::printf("%s: stats clock=%.3f reloads=%d %s heap-kib=%zu\n", kProgram, transport_.time(), reloads_,
+              countGlObjects().describe().c_str(), (heap.uordblks + heap.hblkhd) / 1024);
+  std::fflush(stdout);
 }
 
 void Player::recordFrameTime() {

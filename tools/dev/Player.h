@@ -42,6 +42,7 @@ class Player {
   void drawFrame(double t);
   void writeScreenshot(double t);
   void recordFrameTime();
+  void printStats();
   double now() const;
   void say(const std::string& line);
 
@@ -74,6 +75,8 @@ class Player {
   std::vector<float> frameMs_;  // the last kFrameHistory frame times, oldest first
   double lastSwap_ = -1.0;
   double pendingSeek_ = -1.0;
+  double nextStats_ = -1.0;  // now() at which --stats prints next
+  int reloads_ = 0;          // reloads that changed anything, for --stats
 };
 
 }  // namespace lb_dev

@@ -10,6 +10,7 @@
 #include "GlLoader.h"
 #include "MusicTrack.h"
 #include "MyDemo.h"
+#include "OutputFile.h"
 #include "Player.h"
 #include "SdlVideo.h"
 
@@ -58,6 +59,9 @@ void* createContext(SDL_Window* window, std::string* error) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // SIGINT and SIGTERM end the player through its loop (like Escape), and a
+  // screenshot past a file-size limit fails instead of killing it.
+  lb_engine::catchStopSignals();
   lb_dev::DevOptions options;
   int status = 0;
   if (!lb_dev::readDevOptions(argc, argv, &options, &status)) return status;

@@ -1,6 +1,7 @@
 #include "PngWriter.h"
 
 #include "FrameRenderer.h"
+#include "OutputFile.h"
 
 #include <png.h>
 
@@ -50,9 +51,12 @@ bool writePng(const std::string& path, const Image& image, std::string* error) {
     *error = "cannot write " + path + ": the image has no pixels or the wrong number of them";
     return false;
   }
-  FILE* file = std::fopen(path.c_str(), "wb");
+  // Written beside the target and renamed over it once complete: a frame that
+  // does not fit never leaves a truncated file, nor destroys the one there.
+  lb_engine::OutputFile output(path);
+  FILE* file = std::fopen(output.temporary().c_str(), "wb");
   if (file == nullptr) {
-    *error = "cannot write " + path + ": " + std::strerror(errno);
+    *error = "cannot write " + path + ": " + std::strerror(errno) + "; " + output.unchangedNote();
     return false;
   }
   std::vector<png_bytep> rows(static_cast<size_t>(image.height));
@@ -60,17 +64,21 @@ bool writePng(const std::string& path, const Image& image, std::string* error) {
     rows[static_cast<size_t>(y)] =
         const_cast<png_bytep>(image.rgb.data() + static_cast<size_t>(y) * image.width * 3);
   char message[128] = {0};
+  errno = 0;
   const bool encoded = writeRows(file, image.width, image.height, rows.data(), message, sizeof message);
+  // libpng reports a short write only as its own error; errno says why.
+  const int writeErrno = errno;
   const bool closed = std::fclose(file) == 0;
   if (!encoded) {
-    *error = "cannot write " + path + ": " + message;
+    *error = "cannot write " + path + ": " + message + (writeErrno != 0 ? std::string(" (") + std::strerror(writeErrno) + ")" : "") +
+             "; " + output.unchangedNote();
     return false;
   }
   if (!closed) {
-    *error = "cannot write " + path + ": " + std::strerror(errno);
+    *error = "cannot write " + path + ": " + std::strerror(errno) + "; " + output.unchangedNote();
     return false;
   }
-  return true;
+  return output.commit(error);
 }
 
 }  // namespace lb_render

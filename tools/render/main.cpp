@@ -10,6 +10,7 @@
 #include "GlCheck.h"
 #include "HeadlessContext.h"
 #include "MyDemo.h"
+#include "OutputFile.h"
 #include "PngWriter.h"
 #include "Progress.h"
 #include "RenderOptions.h"
@@ -35,7 +36,8 @@ struct Run {
   std::vector<double> times;        // clock value of every frame, in rendering order
   std::vector<std::string> paths;   // one PNG per frame, or none
   std::string sheetPath;            // absolute, or "" without --contact-sheet
-  lb_render::VideoSettings video;   // used with --video only
+  lb_render::VideoSettings video;   // used with --video only; its output is videoFile's temporary
+  std::unique_ptr<lb_engine::OutputFile> videoFile;  // with --video: renamed over the target once ffmpeg succeeds
   size_t missingEntries = 0;        // catalogue entries the scenes need and the data set lacks
 
   bool stills() const { return !options.times.empty(); }
@@ -113,7 +115,10 @@ bool planFrames(Run* run, std::string* error) {
     return false;
   if (run->sheet()) run->sheetPath = absolute(o.contactSheet, cwd);
   if (run->encodes()) {
-    run->video.output = absolute(o.video, cwd);
+    // ffmpeg writes a temporary beside the target, so that a failed or
+    // interrupted export never leaves a broken file in place of a good one.
+    run->videoFile.reset(new lb_engine::OutputFile(absolute(o.video, cwd)));
+    run->video.output = run->videoFile->temporary();
     run->video.width = o.width;
     run->video.height = o.height;
     run->video.fps = o.fps;
@@ -172,6 +177,8 @@ struct Outputs {
   lb_render::LabelFont font;
   lb_render::VideoEncoder encoder;
   StageClock clock;  // where the run's time went
+  bool videoDone = false;   // the video replaced its target
+  bool sheetTried = false;  // writing the contact sheet began (it then reports its own failure)
 };
 
 // Adds the contact sheet's frames (one per scene) to the run and starts ffmpeg.
@@ -226,6 +233,11 @@ bool renderFrames(const Run& run, MyDemo* demo, lb_render::GlErrorCheck* glCheck
     return true;
   };
   for (size_t i = 0; i < run.times.size(); ++i) {
+    if (lb_engine::stopSignal() != 0) {
+      *error = lb_engine::describeStopSignal() + " at frame " + std::to_string(done) + " of " +
+               std::to_string(run.times.size());
+      return false;
+    }
     if (renderer.pending() == lb_render::FrameRenderer::kMaxInFlight && !handOn()) return false;
     clock.start();
     renderer.submit(run.times[i]);
@@ -246,8 +258,14 @@ bool finishOutputs(const Run& run, Outputs* outputs, std::string* error) {
     clock.start();
     if (!outputs->encoder.finish(error)) return false;
     clock.stop(&clock.drain);
+    if (lb_engine::stopSignal() != 0) {  // ffmpeg may have finished a file cut short
+      *error = lb_engine::describeStopSignal() + " while ffmpeg finished the video";
+      return false;
+    }
+    if (!run.videoFile->commit(error)) return false;
+    outputs->videoDone = true;
     std::printf("%s: %zu frames at %d fps from %.3f s to %.3f s -> %s\n", kProgram, run.times.size(),
-                run.options.fps, run.options.from, run.options.to, run.video.output.c_str());
+                run.options.fps, run.options.from, run.options.to, run.videoFile->target().c_str());
     // Where the time went: drawing (the scenes and the driver's rasteriser),
     // waiting for and converting the read-back, and waiting for ffmpeg.
     std::printf("%s: %.1f s drawing, %.1f s reading back, %.1f s waiting for ffmpeg (%.1f s at the end); "
@@ -259,15 +277,39 @@ bool finishOutputs(const Run& run, Outputs* outputs, std::string* error) {
     std::printf("%s: %zu frames -> %s ... %s\n", kProgram, run.paths.size(), run.paths.front().c_str(),
                 run.paths.back().c_str());
   if (outputs->sheet) {
+    if (lb_engine::stopSignal() != 0) {
+      *error = lb_engine::describeStopSignal();
+      return false;
+    }
+    outputs->sheetTried = true;
     if (!lb_render::writePng(run.sheetPath, outputs->sheet->image(), error)) return false;
     std::printf("%s: contact sheet of %zu scenes -> %s\n", kProgram, outputs->entries.size(), run.sheetPath.c_str());
   }
   return true;
 }
 
+// A run that ends early says what became of the files it would have replaced:
+// the video and the contact sheet are written whole or not at all (a PNG that
+// fails says so itself; frames before it are complete). An interrupted run
+// ends with the shell's status for the signal.
+int failRun(const Run& run, Outputs* outputs, const std::string& error) {
+  outputs->encoder.abort();  // stops ffmpeg before its temporary goes
+  // A Ctrl-C reaches ffmpeg too, which then stops reading: the signal is the cause.
+  const bool interrupted = lb_engine::stopSignal() != 0;
+  std::string message = interrupted && error.compare(0, 11, "interrupted") != 0
+                            ? lb_engine::describeStopSignal() + " (" + error + ")"
+                            : error;
+  if (run.videoFile && !outputs->videoDone) message += "; " + run.videoFile->unchangedNote();
+  if (run.sheet() && !outputs->sheetTried) message += "; " + lb_engine::OutputFile(run.sheetPath).unchangedNote();
+  fail(message);
+  return interrupted ? 128 + lb_engine::stopSignal() : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Before anything starts (SDL installs handlers of its own where none is set).
+  lb_engine::catchStopSignals();
   Run run;
   std::string error;
   if (!lb_render::parseOptions(argc, argv, &run.options, &error)) {
@@ -293,6 +335,6 @@ int main(int argc, char** argv) {
   Outputs outputs;
   if (!openOutputs(&run, *demo, &outputs, &error) || !renderFrames(run, demo, &glCheck, &outputs, &error) ||
       !finishOutputs(run, &outputs, &error))
-    return fail(error);
+    return failRun(run, &outputs, error);
   return 0;
 }

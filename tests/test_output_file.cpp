@@ -1,0 +1,88 @@
+// Writing a requested file through a temporary: the target is replaced only by
+// a complete file, and is otherwise left exactly as it was.
+
+#include "OutputFile.h"
+#include "res_TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string contents(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Every name in the folder, hidden ones included.
+std::vector<std::string> names(const std::string& folder) {
+  std::vector<std::string> found;
+  for (const auto& entry : fs::directory_iterator(folder)) found.push_back(entry.path().filename().string());
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+TEST(OutputFile, TemporaryIsHiddenBesideTheTargetWithItsExtensionLast) {
+  lb_test::ResTempDir dir;
+  lb_engine::OutputFile out(dir.path("last week.mp4"));
+  const fs::path temporary(out.temporary());
+  EXPECT_EQ(temporary.parent_path(), fs::path(dir.path("")).parent_path());
+  const std::string name = temporary.filename().string();
+  EXPECT_EQ(name.rfind(".last week.partial-", 0), 0u) << name;
+  EXPECT_EQ(temporary.extension(), ".mp4");  // ffmpeg picks the container from it
+  EXPECT_FALSE(fs::exists(temporary));       // nothing is made until the writer writes
+
+  lb_engine::OutputFile bare(dir.path("README"));
+  EXPECT_EQ(fs::path(bare.temporary()).filename().string().rfind(".README.partial-", 0), 0u);
+  EXPECT_NE(lb_engine::OutputFile(dir.path("x.png")).temporary(), lb_engine::OutputFile(dir.path("x.png")).temporary());
+}
+
+TEST(OutputFile, CommitReplacesTheTargetAndLeavesNothingElse) {
+  lb_test::ResTempDir dir;
+  dir.write("shot.png", "the good one");
+  {
+    lb_engine::OutputFile out(dir.path("shot.png"));
+    std::ofstream(out.temporary(), std::ios::binary) << "the new one";
+    std::string error;
+    ASSERT_TRUE(out.commit(&error)) << error;
+  }
+  EXPECT_EQ(contents(dir.path("shot.png")), "the new one");
+  EXPECT_EQ(names(dir.path("")), std::vector<std::string>{"shot.png"});
+}
+
+TEST(OutputFile, AbandonedOrFailedWritesLeaveTheTargetAsItWas) {
+  lb_test::ResTempDir dir;
+  dir.write("sheet.png", "the good one");
+  {
+    // The writer gave up half-way: the destructor removes its temporary.
+    lb_engine::OutputFile out(dir.path("sheet.png"));
+    std::ofstream(out.temporary(), std::ios::binary) << "half";
+    EXPECT_EQ(out.unchangedNote(), dir.path("sheet.png") + " was left unchanged");
+  }
+  EXPECT_EQ(contents(dir.path("sheet.png")), "the good one");
+  EXPECT_EQ(names(dir.path("")), std::vector<std::string>{"sheet.png"});
+
+  // No temporary to commit (the writer never made one): the target stays, the
+  // message names it.
+  lb_engine::OutputFile none(dir.path("sheet.png"));
+  std::string error;
+  EXPECT_FALSE(none.commit(&error));
+  EXPECT_NE(error.find(dir.path("sheet.png") + " was left unchanged"), std::string::npos) << error;
+  EXPECT_EQ(contents(dir.path("sheet.png")), "the good one");
+}
+
+TEST(OutputFile, NoteSaysNothingWasWrittenWhereNoFileWas) {
+  lb_test::ResTempDir dir;
+  lb_engine::OutputFile out(dir.path("new.mp4"));
+  EXPECT_EQ(out.unchangedNote(), dir.path("new.mp4") + " was not written");
+}
+
+}  // namespace
