@@ -108,7 +108,7 @@ if cmake --install "$build" --prefix "$prefix" --component show >"$tmp/install.l
   entry=$prefix/share/applications/lattice-bloom.desktop
   grep -qx "Exec=$prefix/bin/lattice-bloom" "$entry" ||
     bad "the installed menu entry does not start $prefix/bin/lattice-bloom: $(grep Exec "$entry")"
-  # A menu files an entry by one of the specification's main categories.
+  # Menus file an entry under one of the desktop menu standard's main categories.
   grep -qE '^Categories=(.*;)?(AudioVideo|Audio|Video|Game|Graphics|Utility);' "$entry" ||
     bad "the installed menu entry names no main category: $(grep Categories "$entry")"
   desktop-file-validate "$entry" >"$tmp/dfv.log" 2>&1 || bad "desktop-file-validate (installed): $(cat "$tmp/dfv.log")"
