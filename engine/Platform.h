@@ -50,8 +50,16 @@ class MappedFile : NonCopyable {
 class ChildProcess : NonCopyable {
  public:
   ChildProcess() = default;
-  // A child still running is killed.
-  ~ChildProcess();
+  // A child still running is stopped and waited for, so that no process outlives
+  // its owner unseen.
+  ~ChildProcess() {
+    if (running_) {
+      terminate();
+      closeInput();
+      wait(nullptr, nullptr);
+    }
+    closeInput();
+  }
 
   // Starts the program at `args[0]` (a path, as findProgram gives) with
   // `args` as its argument list. False with a message when it cannot start.

@@ -103,15 +103,6 @@ std::string describeStatus(int status) {
 
 }  // namespace
 
-ChildProcess::~ChildProcess() {
-  if (running_) {
-    terminate();
-    closeInput();
-    wait(nullptr, nullptr);
-  }
-  closeInput();
-}
-
 bool ChildProcess::start(const std::vector<std::string>& args, std::string* error) {
   // A child that stops reading closes the pipe; a write must then fail with
   // EPIPE rather than end this process with SIGPIPE, so that the child's status

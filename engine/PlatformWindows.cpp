@@ -165,15 +165,6 @@ bool MappedFile::open(const char* path) {
 
 // --- ChildProcess -----------------------------------------------------------------
 
-ChildProcess::~ChildProcess() {
-  if (running_) {
-    terminate();
-    closeInput();
-    wait(nullptr, nullptr);
-  }
-  closeInput();
-}
-
 bool ChildProcess::start(const std::vector<std::string>& args, std::string* error) {
   SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   HANDLE readEnd = nullptr;
