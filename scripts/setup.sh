@@ -28,7 +28,7 @@ run_packages=(
 # the documentation's diagram, the manual pages and the checkers of the Debian
 # package, menu entry, metadata and icon.
 test_packages=(
-  git
+  git ccache
   libgtest-dev libgmock-dev libglm-dev
   xdotool x11-utils openbox libxfixes-dev
   ffmpeg gnuplot-nox graphviz
