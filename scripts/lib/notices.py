@@ -25,7 +25,8 @@ import subprocess
 import sys
 
 ROOT = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
-LIST = os.path.join(ROOT, "packaging", "third-party.txt")
+# LB_THIRD_PARTY_LIST: another list, for the tests.
+LIST = os.environ.get("LB_THIRD_PARTY_LIST") or os.path.join(ROOT, "packaging", "third-party.txt")
 CACHE = os.environ.get("LB_CACHE_DIR") or os.path.join(os.path.expanduser("~"), ".cache", "lattice-bloom")
 RULE = "=" * 79
 # Shorter than this, a section cannot hold a licence.
