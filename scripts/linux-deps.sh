@@ -46,7 +46,7 @@ rm -rf "$prefix"
 mixer=$(debian_source "${sources[0]}" "$cache/sources")
 echo "linux-deps: building SDL2_mixer into $prefix" >&2
 {
-  cmake -S "$mixer" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  cmake -S "$mixer" -B "$work/build" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_INSTALL_LIBDIR=lib -DBUILD_SHARED_LIBS=ON \
     "${sdl2_mixer_options[@]}" &&
     cmake --build "$work/build" -j"${LB_JOBS:-2}" &&
