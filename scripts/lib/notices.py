@@ -100,8 +100,11 @@ def source_folder(package, version):
 
 
 def read_text(path):
-    with open(path, encoding="utf-8", errors="replace") as f:
-        return f.read().replace("\r\n", "\n").replace("\r", "\n").rstrip() + "\n"
+    try:
+        with open(path, encoding="utf-8", errors="replace") as f:
+            return f.read().replace("\r\n", "\n").replace("\r", "\n").rstrip() + "\n"
+    except OSError as e:
+        sys.exit(f"notices: {path}: {e.strerror}")
 
 
 def licence_texts(component, built):
@@ -120,7 +123,9 @@ def licence_texts(component, built):
         if not os.path.exists(path):
             sys.exit(f"notices: {path} is missing (is {package} installed?)")
         return f"Debian package {package} {version}", [("copyright", read_text(path))]
-    return "this tool chain", [(p, read_text(p)) for p in component.args]
+    owners = subprocess.run(["dpkg", "-S"] + component.args, capture_output=True, text=True).stdout
+    packages = sorted({line.split(":", 1)[0] for line in owners.splitlines()})
+    return "files of Debian package " + ", ".join(packages), [(p, read_text(p)) for p in component.args]
 
 
 def heading(name):
