@@ -234,6 +234,7 @@ check_notices() {
 # disk audio driver; the two must be 0 samples apart at the show's clock 0.
 check_music() {
   local probe=$build/tests/music_probe debian bundled offset
+  [ -f "$build/CMakeCache.txt" ] || { note "music: no Linux build in $build for the music probe (scripts/build.sh)"; fail=1; return; }
   cmake --build "$build" --target music_probe >/dev/null
   debian=$(cd "$bundle" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$tmp/disk.raw "$probe" data/music.mp3 4 "$tmp/debian.raw")
   bundled=$(cd "$bundle" && LD_LIBRARY_PATH=$bundle/lib SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$tmp/disk.raw \
