@@ -91,9 +91,11 @@ install(FILES ${LB_ICON_DIR}/lattice-bloom-256.png DESTINATION . RENAME lattice-
         EXCLUDE_FROM_ALL)
 # The libraries: every dependency, direct or not, that is not part of the system
 # layer; the system layer's own dependencies are not followed. A library both
-# sides use (libsndfile: the bundled SDL2_mixer's MIDI synthesizer and the
-# system's PulseAudio client) is bundled, so the release never depends on which
-# codecs a player's PulseAudio happens to link. Each is copied under its soname.
+# sides use is bundled, so the release never depends on what a player's system
+# libraries happen to link. Each is copied under its soname; every one needs an
+# entry in packaging/third-party.txt (scripts/package.sh writes its licence
+# into THIRD-PARTY-NOTICES.txt). The release build links the SDL2_mixer of
+# scripts/linux-deps.sh (LB_LINUX_DEPS), which needs nothing beyond SDL2.
 install(CODE "
   file(STRINGS \"${LB_SYSTEM_LIBRARIES_FILE}\" system_patterns REGEX \"^[^#]\")
   file(GET_RUNTIME_DEPENDENCIES

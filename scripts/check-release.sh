@@ -13,11 +13,16 @@
 # C++ runtime one newer than GCC 11's (objdump -T). And the Debian package and
 # the desktop files as Debian and the desktops check them: lintian, and
 # desktop-file-validate and appstreamcli on the menu entries and AppStream
-# metadata, with no error or warning.
-# Runs its own Xvfb; needs the packages of `scripts/setup.sh test`.
+# metadata, with no error or warning. And the licences: THIRD-PARTY-NOTICES.txt
+# covers lib/ and every component built in (scripts/lib/notices.py); and the
+# music as the bundled SDL2_mixer starts it, 0 samples from Debian's.
+# Runs its own Xvfb; needs the packages of `scripts/setup.sh test` and the
+# Linux build (scripts/build.sh; $LB_BUILD_DIR, default build/) for the music
+# probe.
 #   scripts/check-release.sh [--no-package]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+build=${LB_BUILD_DIR:-$root/build}
 source "$root/tests/x11/show_window.sh"
 note() { echo "check-release: $*"; }
 fail=0
@@ -201,9 +206,42 @@ check_package_files() {
   else
     note "lintian $(basename "$deb"): no error or warning"
   fi
+  # CLI11's headers are compiled in: its own wording and years, not a template.
+  if grep -q "forms of CLI11, with or without" "$tmp/deb/usr/share/doc/lattice-bloom/copyright" &&
+     grep -q "^ 2017-2021 University of Cincinnati" "$tmp/deb/usr/share/doc/lattice-bloom/copyright"; then
+    note "copyright (package): CLI11's own licence and years"
+  else
+    note "copyright (package): CLI11's own licence text or years are missing"; fail=1
+  fi
   validate "desktop-file-validate (package)" desktop-file-validate "$tmp/deb/usr/share/applications/lattice-bloom.desktop"
   validate "desktop-file-validate (release folder)" desktop-file-validate "$bundle/lattice-bloom.desktop"
   validate "appstreamcli validate --no-net" appstreamcli validate --no-net "$tmp"/deb/usr/share/metainfo/*.metainfo.xml
+}
+
+# Every library in lib/ and every component built in has its licence in
+# THIRD-PARTY-NOTICES.txt, and lib/ holds nothing packaging/third-party.txt
+# does not name (GPL, Sleepycat and LGPL libraries, clients of jack, D-Bus or
+# systemd would have no entry there).
+check_notices() {
+  python3 "$root/scripts/lib/notices.py" check linux "$bundle/THIRD-PARTY-NOTICES.txt" \
+    --built "$(bash "$root/scripts/linux-deps.sh")/.complete" --lib "$bundle/lib" || fail=1
+  note "lib/: $(ls "$bundle/lib" | tr '\n' ' ')"
+}
+
+# The music as the release's SDL2_mixer (WAV and dr_mp3 only) decodes and
+# starts it, against Debian's (mpg123) with the same probe: the bundled library
+# is loaded in place of Debian's through LD_LIBRARY_PATH. Recorded through SDL's
+# disk audio driver; the two must be 0 samples apart at the show's clock 0.
+check_music() {
+  local probe=$build/tests/music_probe debian bundled offset
+  [ -f "$build/CMakeCache.txt" ] || { note "music: no Linux build in $build for the music probe (scripts/build.sh)"; fail=1; return; }
+  cmake --build "$build" --target music_probe >/dev/null
+  debian=$(cd "$bundle" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$tmp/disk.raw "$probe" data/music.mp3 4 "$tmp/debian.raw")
+  bundled=$(cd "$bundle" && LD_LIBRARY_PATH=$bundle/lib SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$tmp/disk.raw \
+    "$probe" data/music.mp3 4 "$tmp/bundled.raw")
+  offset=$("$probe" --offset "$tmp/debian.raw" "$tmp/bundled.raw")
+  note "music: Debian's SDL2_mixer ($debian) against the bundled one ($bundled): $offset"
+  grep -q '^offset_samples=0 ' <<<"$offset" || { note "music: the bundled SDL2_mixer starts the music elsewhere"; fail=1; }
 }
 
 # --no-package checks the archive already in dist/.
@@ -221,6 +259,8 @@ cat "$tmp"/ld-show-* >/dev/null 2>&1 || { note "LD_DEBUG wrote no log"; fail=1; 
 check_libraries lattice-bloom "$tmp/ld-show"
 check_libraries lattice-bloom-render "$tmp/ld-render"
 check_symbol_floor
+check_notices
+check_music
 check_package_files
 
 [ $fail -eq 0 ] && note "ok"

@@ -9,7 +9,9 @@
 #   - at three clock values in three scenes (#t=T&autostart&hold) the picture
 #     matches the Linux renderer's frame of the same moment and size, within
 #     the tolerance below, and matches it better than the other two scenes';
-#   - with WebGL2 switched off, the page says so in words.
+#   - with WebGL2 switched off, the page says so in words;
+#   - THIRD-PARTY-NOTICES.txt holds the licence of every component compiled
+#     in (scripts/lib/notices.py), and the title card links it.
 # The server and the browser run in a network namespace of their own that holds
 # only loopback: nothing but 127.0.0.1 can be reached. Needs root (unshare) and
 # the packages of `scripts/setup.sh web`. Prints the measurements: sizes of the
@@ -26,7 +28,7 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --no-package) package=0 ;;
     --keep) keep=$2; shift ;;
-    -h | --help) sed -n '2,18p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,20p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "usage: scripts/check-web.sh [--no-package] [--keep DIR]" >&2; exit 2 ;;
   esac
   shift
@@ -58,6 +60,11 @@ site=$(ls -d "$tmp"/site/*/ | head -1)
 for f in index.html lattice-bloom.js lattice-bloom.wasm lattice-bloom.data LICENSE screenshot.png; do
   [ -f "$site/$f" ] || { note "the zip lacks $f"; exit 1; }
 done
+# Every component compiled in has its licence in the notices, which the title
+# card links.
+python3 "$root/scripts/lib/notices.py" check web "$site/THIRD-PARTY-NOTICES.txt" \
+  --built "$(bash "$root/scripts/web-deps.sh")/.complete" || exit 1
+grep -q 'href="THIRD-PARTY-NOTICES.txt"' "$site/index.html" || { note "the title card does not link THIRD-PARTY-NOTICES.txt"; exit 1; }
 note "zip $(du -k "$zip" | cut -f1) KiB; wasm $(du -k "$site/lattice-bloom.wasm" | cut -f1) KiB," \
   "js $(du -k "$site/lattice-bloom.js" | cut -f1) KiB, data $(du -k "$site/lattice-bloom.data" | cut -f1) KiB"
 

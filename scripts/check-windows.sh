@@ -16,7 +16,9 @@
 #     start" must appear (it is captured), and the status must be non-zero;
 #   - records the music as each build decodes and starts it (SDL's disk audio
 #     driver) and reports the offset, which must stay within 5 ms;
-#   - reports a frame time of a slow scene under Wine and on Linux.
+#   - reports a frame time of a slow scene under Wine and on Linux;
+#   - THIRD-PARTY-NOTICES.txt, with Windows line endings, holds the licence of
+#     every library and run-time linked in (scripts/lib/notices.py).
 # Needs the Linux build (scripts/build.sh; $LB_BUILD_DIR, default build/) for
 # the Linux renderer and the X helpers, and the packages of
 # `scripts/setup.sh windows`. Set LB_CHECK_WINDOWS_OUT to a folder to keep the
@@ -63,6 +65,9 @@ unzip -q "$archive" -d "$tmp/unpacked"
 folder=$(ls -d "$tmp"/unpacked/*/)
 folder=${folder%/}
 note "unzipped $(basename "$archive") ($(du -h "$archive" | cut -f1)): $(cd "$folder" && ls | tr '\n' ' ')"
+# The licence of every library and run-time linked in, with Windows line endings.
+python3 "$root/scripts/lib/notices.py" check windows "$folder/THIRD-PARTY-NOTICES.txt" \
+  --built "$(bash "$root/scripts/windows-deps.sh")/.complete" --crlf || fail=1
 
 Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
 xvfb_pid=$!

@@ -3,7 +3,11 @@
 # installs into it only a virtual screen and Mesa's software GL driver (xvfb
 # xauth xdotool libgl1-mesa-dri) and the desktop client libraries of the system
 # layer that those leave out, copies the unpacked release in, plays the show
-# there under chroot for 5 seconds, presses Escape and expects status 0.
+# there under chroot for 5 seconds with its sound through SDL's disk driver,
+# presses Escape and expects status 0 and sound written. Then the music as the
+# release's own SDL2_mixer decodes and starts it inside the root (the music
+# probe of the Linux build, tests/music_probe, loading the release's lib/),
+# against Debian's SDL2_mixer on this machine: 0 samples apart.
 # Nothing of this machine's libraries is visible inside the root.
 #
 # With --deb it checks the Debian package as a desktop would use it instead:
@@ -18,8 +22,10 @@
 # ARCHIVE defaults to dist/lattice-bloom-*-linux-x86_64.tar.gz, PACKAGE.deb to
 # dist/lattice-bloom_*.deb (scripts/package.sh makes both); ROOT_DIR to a new
 # temporary folder (an existing root made by an earlier run is reused; it is
-# left in place). Run as root; installs debootstrap here if missing; downloads
-# from Debian's mirror. Not part of CI.
+# left in place). LB_DEBIAN_SUITE picks the release (default bookworm, Debian
+# 12; trixie is Debian 13). The music probe comes from $LB_BUILD_DIR (default
+# build/; scripts/build.sh). Run as root; installs debootstrap here if missing;
+# downloads from Debian's mirror. Not part of CI.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 mode=archive
@@ -32,6 +38,8 @@ else
 fi
 chroot_dir=${2:-$(mktemp -d /tmp/lb-fresh-root.XXXXXX)}
 mirror=${LB_DEBIAN_MIRROR:-http://deb.debian.org/debian}
+suite=${LB_DEBIAN_SUITE:-bookworm}
+build=${LB_BUILD_DIR:-$root/build}
 note() { echo "fresh-root-check: $*"; }
 [ "$(id -u)" -eq 0 ] || { note "run as root (debootstrap and chroot need it)"; exit 2; }
 started=$SECONDS
@@ -39,8 +47,8 @@ started=$SECONDS
 make_root() {
   if [ -x "$chroot_dir/usr/bin/apt-get" ]; then note "reusing the root in $chroot_dir"; return; fi
   command -v debootstrap >/dev/null || DEBIAN_FRONTEND=noninteractive apt-get install -y -q debootstrap >/dev/null
-  note "debootstrap --variant=minbase bookworm $chroot_dir"
-  debootstrap --variant=minbase bookworm "$chroot_dir" "$mirror" >"$chroot_dir.debootstrap.log" 2>&1 ||
+  note "debootstrap --variant=minbase $suite $chroot_dir"
+  debootstrap --variant=minbase "$suite" "$chroot_dir" "$mirror" >"$chroot_dir.debootstrap.log" 2>&1 ||
     { tail -20 "$chroot_dir.debootstrap.log"; exit 1; }
 }
 
@@ -114,7 +122,7 @@ xvfb=\$!
 export DISPLAY=:7
 sleep 2
 cd /
-$start >/tmp/show.log 2>&1 &
+SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/tmp/show.raw $start >/tmp/show.log 2>&1 &
 show=\$!
 win=""
 for i in \$(seq 1 600); do
@@ -136,6 +144,12 @@ done
 kill -0 \$show 2>/dev/null && { echo "still running after Escape"; kill -9 \$show; }
 wait \$show; status=\$?
 echo "show output:"; sed 's/^/  /' /tmp/show.log
+echo "sound written through the disk driver: \$(stat -c %s /tmp/show.raw 2>/dev/null || echo 0) bytes"
+[ -s /tmp/show.raw ] || status=1
+if [ -n "${release:-}" ]; then
+  LD_LIBRARY_PATH=${release:-}/lib SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=/tmp/disk.raw \
+    /opt/music_probe ${release:-}/data/music.mp3 4 /opt/root-music.raw 2>/dev/null || status=1
+fi
 kill \$xvfb
 exit \$status
 PLAY
@@ -145,6 +159,17 @@ PLAY
   in_root /opt/play.sh || s=$?
   note "status $s after $((SECONDS - started)) s in all"
   return $s
+}
+
+# The music as the release's SDL2_mixer starts it in the root (play.sh records
+# it) against Debian's on this machine, with the same probe.
+compare_music() {
+  local offset
+  (cd "$chroot_dir$release" && SDL_AUDIODRIVER=disk SDL_DISKAUDIOFILE=$chroot_dir/tmp/host-disk.raw \
+    "$build/tests/music_probe" data/music.mp3 4 "$chroot_dir/opt/host-music.raw" >/dev/null 2>&1)
+  offset=$("$build/tests/music_probe" --offset "$chroot_dir/opt/host-music.raw" "$chroot_dir/opt/root-music.raw")
+  note "music, the release's SDL2_mixer in the root against Debian's here: $offset"
+  grep -q '^offset_samples=0 ' <<<"$offset"
 }
 
 make_root
@@ -158,5 +183,8 @@ else
   copy_release
   add_system_layer
   start="$release/lattice-bloom"
+  cmake --build "$build" --target music_probe >/dev/null
+  cp "$build/tests/music_probe" "$chroot_dir/opt/music_probe"
 fi
 play
+[ $mode = deb ] || compare_music

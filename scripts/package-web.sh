@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds the show as a web page and packs it:
 #   dist/lattice-bloom-VERSION-web.zip   one folder: index.html, lattice-bloom.js,
-#       .wasm and .data (the data set), LICENSE and screenshot.png; it plays from
-#       any static web server (scripts/serve-web.sh serves it here)
+#       .wasm and .data (the data set), LICENSE, THIRD-PARTY-NOTICES.txt and
+#       screenshot.png; it plays from any static web server
+#       (scripts/serve-web.sh serves it here)
 # The libraries come from scripts/web-deps.sh (built once into a cache); the data
 # set and the screenshot from the native build in build/ (or $LB_BUILD_DIR),
 # built here as far as they need; the WebAssembly in build-web/ (or
@@ -13,7 +14,7 @@ build=${LB_BUILD_DIR:-$root/build}
 web_build=${LB_WEB_BUILD_DIR:-$root/build-web}
 dist=$root/dist
 case "${1:-}" in
-  -h | --help) sed -n '2,9p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+  -h | --help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
   "") ;;
   *) echo "usage: scripts/package-web.sh [--help]" >&2; exit 2 ;;
 esac
@@ -43,6 +44,8 @@ trap 'rm -rf "$stage"' EXIT
 mkdir "$stage/$name"
 cp "$root/web/index.html" "$root/LICENSE" "$stage/$name/"
 cp "$web_build"/lattice-bloom.{js,wasm,data} "$stage/$name/"
+# The licences of what the WebAssembly is built from; the title card links it.
+python3 "$root/scripts/lib/notices.py" write web "$stage/$name/THIRD-PARTY-NOTICES.txt" --built "$prefix/.complete"
 render=("$build/lattice-bloom-render" --at 50 --size 1280x720 --out "$stage/$name/screenshot.png")
 if [ -n "${DISPLAY:-}" ]; then "${render[@]}" >/dev/null
 else xvfb-run -a -s "-screen 0 1280x720x24" "${render[@]}" >/dev/null; fi

@@ -3,7 +3,7 @@
 # in build-release/ (or $LB_RELEASE_BUILD_DIR), then
 #   dist/lattice-bloom-VERSION-linux-x86_64.tar.gz  the folder that unpacks and
 #       plays: programs, data/, lib/ (the libraries they carry), README.txt,
-#       LICENSE, screenshot.png
+#       LICENSE, THIRD-PARTY-NOTICES.txt (packaging/third-party.txt), screenshot.png
 #   dist/lattice-bloom_VERSION_amd64.deb  the GNU layout under /usr as Debian
 #       wants a game (programs in /usr/games, a menu entry, icons, manual pages,
 #       copyright and changelog), with its dependencies computed from the
@@ -20,8 +20,12 @@ case "${1:-}" in
   *) echo "usage: scripts/package.sh [--no-deb]" >&2; exit 2 ;;
 esac
 
+# The release folder carries the SDL2_mixer of scripts/linux-deps.sh (the show's
+# decoders only); the .deb's programs load Debian's, whatever they were linked
+# with (the same soname), and depend on its package.
 configure_and_build() {
-  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release \
+  linux_deps=$(bash "$root/scripts/linux-deps.sh")
+  cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DLB_LINUX_DEPS="$linux_deps" \
     -DLB_BUILD_TESTS=OFF -DLB_BUILD_BENCH=OFF -DLB_DEBIAN_LAYOUT=ON >/dev/null
   cmake --build "$build" -j"$(nproc)" --target lattice-bloom lattice-bloom-render lb_data lb_music lb_icons lb_man
 }
@@ -44,6 +48,11 @@ make_tarball() {
   trap 'rm -rf "$stage"' RETURN
   cmake --install "$build" --component bundle --prefix "$stage/$name" --strip >/dev/null
   take_screenshot "$stage/$name"
+  # The licences of what lib/ and the programs carry; a library in lib/ that
+  # packaging/third-party.txt does not name stops the release here.
+  local notices=("$stage/$name/THIRD-PARTY-NOTICES.txt" --built "$linux_deps/.complete")
+  python3 "$root/scripts/lib/notices.py" write linux "${notices[@]}"
+  python3 "$root/scripts/lib/notices.py" check linux "${notices[@]}" --lib "$stage/$name/lib"
   tar -C "$stage" --owner=0 --group=0 --numeric-owner -czf "$dist/$name.tar.gz" "$name"
   echo "package: $dist/$name.tar.gz ($(du -h "$dist/$name.tar.gz" | cut -f1))"
 }

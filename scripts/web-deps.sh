@@ -103,14 +103,11 @@ sdl=$folder
 cmake_build SDL2 all "$sdl" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF -DSDL_THREADS=OFF
 cmake --install "$work/build-SDL2" >>"$log" 2>&1 || fail "SDL2 install"
 
-# SDL2_mixer with WAV and its built-in MP3 decoder (dr_mp3) only: the show's
-# music is one MP3.
+# SDL2_mixer with the decoders every build shares (scripts/lib/sdl2-mixer-options.sh).
+source scripts/lib/sdl2-mixer-options.sh
 src "${sources[1]}"
 mixer=$folder
-cmake_build SDL2_mixer all "$mixer" -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_SAMPLES=OFF -DSDL2MIXER_VENDORED=OFF \
-  -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF \
-  -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=OFF -DSDL2MIXER_WAVPACK=OFF \
-  -DSDL2MIXER_MP3=ON -DSDL2MIXER_MP3_DRMP3=ON -DSDL2MIXER_MP3_MPG123=OFF -DSDL2MIXER_WAVE=ON \
+cmake_build SDL2_mixer all "$mixer" -DBUILD_SHARED_LIBS=OFF -DSDL2MIXER_DEPS_SHARED=OFF "${sdl2_mixer_options[@]}" \
   -DSDL2_DIR="$prefix/lib/cmake/SDL2"
 cmake --install "$work/build-SDL2_mixer" >>"$log" 2>&1 || fail "SDL2_mixer install"
 

@@ -17,6 +17,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib/debian-source.sh"
+source "$root/scripts/lib/sdl2-mixer-options.sh"
 
 # Debian 12's point-release versions: a security update's source package may
 # be missing from the archive later, these stay.
@@ -96,12 +97,8 @@ cross_cmake freetype "$freetype" -DFT_REQUIRE_ZLIB=ON "${zlib[@]}" -DFT_DISABLE_
   -DFT_DISABLE_HARFBUZZ=ON -DFT_DISABLE_BROTLI=ON
 cross_cmake glew "$glew/build/cmake" -DBUILD_UTILS=OFF
 cross_cmake SDL2 "$sdl" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
-# MP3 through the built-in dr_mp3 (no mpg123 to carry); the other formats the
-# show does not use are left out.
-cross_cmake SDL2_mixer "$mixer" -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_SAMPLES=OFF \
-  -DSDL2MIXER_CMD=OFF -DSDL2MIXER_MP3=ON -DSDL2MIXER_MP3_DRMP3=ON -DSDL2MIXER_MP3_MPG123=OFF \
-  -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF \
-  -DSDL2MIXER_VORBIS=OFF -DSDL2MIXER_WAVE=ON
+# SDL2_mixer with the decoders every build shares (scripts/lib/sdl2-mixer-options.sh).
+cross_cmake SDL2_mixer "$mixer" "${sdl2_mixer_options[@]}"
 
 printf '%s\n' "${sources[@]}" "recipe=$recipe" >"$prefix/.complete"
 echo "windows-deps: libraries in $prefix" >&2
