@@ -17,9 +17,9 @@
 # descriptors, watches, programs and textures do not grow; the shows' peaks
 # agree within 1% and every show ends with status 0. Exits with status 1,
 # naming each goal missed, when one is (and when a session too short to judge
-# or a --stats line it cannot read leaves nothing to judge by). With --docs, soak.md becomes the "Long session" section at
-# the end of docs/benchmarks.md (scripts/bench.sh keeps it) and the plot
-# docs/benchmarks-soak.png.
+# or a --stats line it cannot read leaves nothing to judge by). With --docs,
+# soak.md becomes the "Long session" section at the end of docs/benchmarks.md
+# (scripts/bench.sh keeps it) and the plot docs/benchmarks-soak.png.
 #
 # Usage: scripts/soak.sh [--minutes N] [--every SECONDS] [--shows N] [--out DIR] [--docs]
 #        scripts/soak.sh --judge DIR   judges an earlier run's soak.tsv and shows.tsv again
