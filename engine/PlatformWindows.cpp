@@ -122,8 +122,8 @@ std::string findProgram(const std::string& name) {
   const bool hasSuffix = std::filesystem::path(name).has_extension();
   const std::wstring wideName = widen(name);
   auto check = [&](const std::wstring& base) -> std::string {
-    if (hasSuffix && isExecutableFile(base)) return narrow(fullPath(base));
-    if (isExecutableFile(base + L".exe")) return narrow(fullPath(base + L".exe"));
+    if (hasSuffix && isExecutableFile(base)) return pathText(fullPath(base));
+    if (isExecutableFile(base + L".exe")) return pathText(fullPath(base + L".exe"));
     return "";
   };
   if (name.find_first_of("/\\:") != std::string::npos) return check(wideName);
