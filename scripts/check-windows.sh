@@ -131,8 +131,8 @@ expect_ended_by() {
   if kill -0 "$pid" 2>/dev/null; then
     note "$step: the show still runs 5 s after it"
     fail=1
-    kill -9 "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
+    kill -9 "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
     pid=""
     return
   fi
@@ -183,14 +183,14 @@ start_show
 if [ -n "$win" ] && [ -n "$origin" ]; then
   expect_ended_by "close request" "$send_close" "$win"
 else
-  note "close request: no window or no picture"; fail=1; kill "$pid"; pid=""
+  note "close request: no window or no picture"; fail=1; kill "$pid" 2>/dev/null || true; pid=""
 fi
 start_show
 [ -n "$win" ] && wait_until_lit
 if [ -n "$win" ] && [ -n "$origin" ]; then
   expect_ended_by "Alt-F4" press_key "$win" alt+F4
 else
-  note "Alt-F4: no window or no picture"; fail=1; kill "$pid"; pid=""
+  note "Alt-F4: no window or no picture"; fail=1; kill "$pid" 2>/dev/null || true; pid=""
 fi
 
 # --- 2. The Windows renderer against the Linux renderer ----------------------------
@@ -250,7 +250,7 @@ if [ -n "$win" ] && [ -n "$origin" ]; then
   expect_ended_by "Escape, playing from $zfolder" press_key "$win" Escape
 else
   note "the show does not play from $zfolder: $(tail -3 "$tmp/show.err" | tr '\n' ' ')"; fail=1
-  kill -9 "$pid" 2>/dev/null; pid=""
+  kill -9 "$pid" 2>/dev/null || true; pid=""
 fi
 "$render" --at 26 --size 320x180 --out "$tmp/linux26.png" >/dev/null
 # Target as given to --out, then where the file must appear.
@@ -310,7 +310,7 @@ box=$(find_window_titled "Lattice Bloom cannot start" "$pid")
 if [ -z "$box" ]; then
   note "no data/: no message box appeared: $(tail -3 "$tmp/show.err" | tr '\n' ' ')"
   fail=1
-  kill "$pid" 2>/dev/null
+  kill "$pid" 2>/dev/null || true
 else
   sleep 1
   "$grab_png" "$out/wine-error-box.png" >/dev/null
