@@ -11,7 +11,7 @@ const char* const kCataloguePath = "data/config.txt";
 namespace {
 
 bool fileExists(const std::string& path) {
-  FILE* f = std::fopen(path.c_str(), "rb");
+  FILE* f = openFile(path, "rb");
   if (f == nullptr) return false;
   std::fclose(f);
   return true;

@@ -1,5 +1,7 @@
 #include "FileBytes.h"
 
+#include "Platform.h"
+
 #include <cstdint>
 #include <cstdio>
 
@@ -7,7 +9,7 @@ namespace lb_engine {
 
 bool readFileBytes(const char* path, std::vector<unsigned char>* bytes) {
   bytes->clear();
-  std::FILE* file = std::fopen(path, "rb");
+  std::FILE* file = openFile(path, "rb");
   if (file == nullptr) return false;
   // The size from seeking is only a hint for the reservation: for a directory,
   // which opens, it is LONG_MAX. The bytes are counted by reading them.

@@ -41,10 +41,16 @@ void Mesh3D::loadOBJ(const char* path) {
   switch (loadOBJFile(path, &obj, stderr)) {
     case ObjFileResult::kUnreadable:
       return;  // an absent mesh is empty, silently
-    case ObjFileResult::kInvalid:
+    case ObjFileResult::kInvalid: {
       // A face pointing past the records would draw garbage: the show must not
-      // start. The reader has said why on standard error.
-      fatalError(std::string(path) + ": a damaged OBJ mesh (the lines before this one say why)");
+      // start. The reasons go in the message itself, which the box shows to
+      // someone who never sees standard error.
+      std::string message = std::string(path) + ": a damaged OBJ mesh:";
+      for (const std::string& fault : obj.faults) message += "\n" + fault;
+      if (obj.faultCount > obj.faults.size())
+        message += "\n(and " + std::to_string(obj.faultCount - obj.faults.size()) + " more faces like these)";
+      fatalError(message);
+    }
     default:
       break;
   }

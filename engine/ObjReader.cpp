@@ -371,7 +371,10 @@ bool indexInRange(int index, size_t available, bool allowZero) {
   return index > 0 && static_cast<size_t>(index) <= available;
 }
 
-bool checkFaces(const ObjData& obj, const char* path, std::FILE* messages) {
+// Records every face that names a record the file lacks (the first few with
+// their reasons) and returns whether there was none.
+bool checkFaces(ObjData* out, const char* path) {
+  const ObjData& obj = *out;
   const size_t positionCount = obj.positions.size() / 3;
   const size_t texCoordCount = obj.texCoords.size() / 2;
   const size_t normalCount = obj.normals.size() / 3;
@@ -389,15 +392,18 @@ bool checkFaces(const ObjData& obj, const char* path, std::FILE* messages) {
         kind = "normal", index = face.normal[k], available = normalCount;
       }
       if (kind != nullptr) {
-        if (messages != nullptr) {
-          std::fprintf(messages, "%s:%d: face names %s %d, but the file has %zu\n", path, obj.faceLines[f], kind,
-                       index, available);
+        if (out->faults.size() < ObjData::kKeptFaults) {
+          char reason[160];
+          std::snprintf(reason, sizeof reason, ":%d: face names %s %d, but the file has %zu", obj.faceLines[f], kind,
+                        index, available);
+          out->faults.push_back(path + std::string(reason));
         }
-        return false;
+        ++out->faultCount;
+        break;  // one reason per face
       }
     }
   }
-  return true;
+  return out->faultCount == 0;
 }
 
 // The smallest and largest index of each kind over the faces read, so that a
@@ -552,7 +558,7 @@ bool parseLines(const char* data, size_t size, const char* path, ObjData* out, s
     if (problem != nullptr) report(messages, path, lineNumber, problem);
   }
   if (startedWithoutFaces && range.allValid(*out)) return true;
-  return checkFaces(*out, path, messages);
+  return checkFaces(out, path);
 }
 
 }  // namespace

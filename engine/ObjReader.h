@@ -13,6 +13,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 namespace lb_engine {
@@ -28,14 +29,21 @@ struct ObjData {
   std::vector<int> faceLines;    // the line number of each face
   bool hasNormals = false;
   bool hasTexCoords = false;
+  // Why the file cannot be drawn: "path:line: face names position 9, but the
+  // file has 8" for the first kKeptFaults faces that name records the file
+  // lacks, in file order; faultCount counts them all.
+  std::vector<std::string> faults;
+  size_t faultCount = 0;
+  static constexpr size_t kKeptFaults = 5;
 };
 
 // Parses `size` bytes into `out`. Records with too few numbers, faces with fewer
 // than three corners and non-numeric tokens are skipped, each with a
 // "path:line: what" line on `messages` (null: silent). Returns false (the load is
 // fatal) when a face names a position, texture coordinate or normal that the file
-// does not have; the reason is printed the same way. Indices left out by a corner
-// (0) are allowed and read as zero data.
+// does not have; the reasons are then in out->faults (not on `messages`: the
+// caller puts them in its own error, where the user will see them). Indices
+// left out by a corner (0) are allowed and read as zero data.
 bool parseOBJ(const char* data, size_t size, const char* path, ObjData* out, std::FILE* messages);
 
 // parseOBJ without its in-place fast path: every line is copied into the
@@ -46,7 +54,7 @@ bool parseOBJBuffered(const char* data, size_t size, const char* path, ObjData* 
 enum class ObjFileResult {
   kRead,        // parsed; `out` holds the records
   kUnreadable,  // the file cannot be opened or read; `out` is untouched
-  kInvalid,     // parseOBJ returned false (the reason is on `messages`)
+  kInvalid,     // parseOBJ returned false (the reasons are in out->faults)
 };
 
 // Reads the file at `path` and parses it exactly as parseOBJ does. A regular

@@ -1,5 +1,7 @@
 #include "OutputFile.h"
 
+#include "Platform.h"
+
 #include <csignal>
 #include <filesystem>
 #include <random>
@@ -31,15 +33,16 @@ std::string randomSuffix() {
 }  // namespace
 
 OutputFile::OutputFile(const std::string& target) : target_(target) {
-  const fs::path path(target);
+  const fs::path path = fsPath(target);
   std::error_code ignored;
   targetExisted_ = fs::exists(path, ignored);
   // "NAME.EXT" -> ".NAME.partial-XXXXXXXX.EXT" in the same folder.
-  const std::string stem = path.stem().string();
-  const std::string extension = path.extension().string();
+  const std::string stem = pathText(path.stem());
+  const std::string extension = pathText(path.extension());
+  const std::string folder = pathText(path.parent_path());
   do {
-    temporary_ = (path.parent_path() / ("." + stem + ".partial-" + randomSuffix() + extension)).string();
-  } while (fs::exists(temporary_, ignored));
+    temporary_ = (folder.empty() ? "" : folder + "/") + "." + stem + ".partial-" + randomSuffix() + extension;
+  } while (fs::exists(fsPath(temporary_), ignored));
 }
 
 OutputFile::~OutputFile() {
@@ -47,28 +50,51 @@ OutputFile::~OutputFile() {
 }
 
 bool OutputFile::commit(std::string* error) {
+  // The bytes reach the disk before the name does; otherwise a power cut soon
+  // after the rename can leave an empty file where a good one stood (file
+  // systems may write the rename first).
+  std::string why;
+  if (!flushFileToDisk(temporary_, &why)) {
+    *error = "cannot write " + target_ + " to the disk: " + why + "; " + unchangedNote();
+    discard();
+    return false;
+  }
   std::error_code failed;
   // std::filesystem::rename replaces an existing target on every platform:
   // rename(2) does so atomically on POSIX systems, and on Windows, where a
   // plain rename refuses an existing file, the C++ library calls MoveFileExW
   // with MOVEFILE_REPLACE_EXISTING.
-  fs::rename(temporary_, target_, failed);
+  fs::rename(fsPath(temporary_), fsPath(target_), failed);
   if (failed) {
     *error = "cannot replace " + target_ + " with the finished file: " + failed.message() + "; " + unchangedNote();
     discard();
     return false;
   }
   committed_ = true;
+  flushFolderToDisk(pathText(fsPath(target_).parent_path()));
   return true;
 }
 
 void OutputFile::discard() {
   std::error_code ignored;
-  fs::remove(temporary_, ignored);
+  fs::remove(fsPath(temporary_), ignored);
 }
 
 std::string OutputFile::unchangedNote() const {
   return target_ + (targetExisted_ ? " was left unchanged" : " was not written");
+}
+
+std::string outputPathFrom(const std::string& path, const std::string& cwd) {
+  if (path.empty()) return path;
+  const fs::path p = fsPath(path);
+  if (p.has_root_directory() || p.has_root_name()) return path;
+  return cwd + (!cwd.empty() && cwd.back() == '/' ? "" : "/") + path;
+}
+
+std::string workingFolder() {
+  std::error_code error;
+  const fs::path cwd = fs::current_path(error);
+  return error ? "." : pathText(cwd);
 }
 
 void catchStopSignals() {

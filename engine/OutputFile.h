@@ -52,6 +52,16 @@ class OutputFile : NonCopyable {
   bool committed_ = false;
 };
 
+// An output path as the user gave it, taken from `cwd` (the working folder as
+// workingFolder() gives it) unless it is absolute or starts at a root: "/x",
+// and on Windows also "C:\x", "C:/x", "\x" (the current drive's root) and
+// "C:x" (that drive's own working folder). Every output path of every program
+// goes through this one rule, fixed before the program changes folder.
+std::string outputPathFrom(const std::string& path, const std::string& cwd);
+
+// The working folder, UTF-8 with '/' separators, or "." when it cannot be known.
+std::string workingFolder();
+
 // Makes SIGINT and SIGTERM set a flag instead of ending the process, so that a
 // program busy writing outputs stops at its next check, removes its
 // temporaries and says which targets it left unchanged. Signals the process

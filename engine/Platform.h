@@ -6,16 +6,29 @@
 // library (std::filesystem for folders) and SDL.
 //
 // Paths are UTF-8 std::strings with '/' as the separator on every system
-// (Windows accepts it); folder names end in '/'.
+// (Windows accepts it); folder names end in '/'. They reach the system through
+// the helpers below: on Windows a narrow path given to fopen or to
+// std::filesystem::path is read in the ANSI code page, which cannot name a
+// folder such as C:\Users\Zoë\, so these convert to UTF-16 at the edge.
 
 #include "NonCopyable.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 namespace lb_engine {
+
+// A std::filesystem::path for the UTF-8 path `utf8`, and back: the UTF-8 text of
+// a path, with '/' separators.
+std::filesystem::path fsPath(const std::string& utf8);
+std::string pathText(const std::filesystem::path& path);
+
+// std::fopen for a UTF-8 path.
+std::FILE* openFile(const std::string& utf8, const char* mode);
 
 // The folder holding the running program, ending in '/', or "" when unknown.
 std::string executableFolder();
@@ -23,10 +36,25 @@ std::string executableFolder();
 // Makes `folder` the working directory; false when it cannot be entered.
 bool enterFolder(const std::string& folder);
 
-// The path of an executable `name` found on the program search path (PATH; on
-// Windows ';'-separated, and "ffmpeg" also finds "ffmpeg.exe"), or "" when there
-// is none. A name that holds a folder separator is checked as it is.
+// The absolute path of a regular, executable file `name` found on the program
+// search path (PATH; on Windows ';'-separated, and "ffmpeg" also finds
+// "ffmpeg.exe"), or "" when there is none. A name that holds a folder separator
+// is checked as it is. Relative answers (a name like "bin/tool", an empty or
+// relative PATH entry) are made absolute against the working directory at the
+// time of the call, so the path stays right when the program later changes
+// folder. Folders are never an answer.
 std::string findProgram(const std::string& name);
+
+// Forces a finished file's bytes (written by this process or another, such as
+// ffmpeg) from the system's caches onto the disk. Done before a temporary is
+// renamed over a good file, so that a power cut after the rename cannot leave
+// an empty or partial file in its place. False with the system's reason.
+bool flushFileToDisk(const std::string& path, std::string* error);
+
+// Makes a rename inside `folder` survive a power cut: on Linux a folder's
+// entries reach the disk only when the folder itself is flushed; NTFS logs the
+// rename itself, so on Windows there is nothing to do.
+void flushFolderToDisk(const std::string& folder);
 
 // A whole regular file mapped read-only into memory. open() fails (and the
 // caller reads the file the plain way) where the file is empty, not a regular

@@ -20,6 +20,12 @@ extern char** environ;
 
 namespace lb_engine {
 
+std::filesystem::path fsPath(const std::string& utf8) { return std::filesystem::path(utf8); }
+
+std::string pathText(const std::filesystem::path& path) { return path.generic_string(); }
+
+std::FILE* openFile(const std::string& utf8, const char* mode) { return std::fopen(utf8.c_str(), mode); }
+
 std::string executableFolder() {
   std::error_code error;
   const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -35,9 +41,31 @@ bool enterFolder(const std::string& folder) {
   return !error;
 }
 
+namespace {
+
+bool isExecutableFile(const std::string& path) {
+  struct stat st;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0;
+}
+
+// `path` from the root: a relative one is taken from the working directory now,
+// so that the answer holds after the program changes folder.
+std::string fromRoot(const std::string& path) {
+  if (!path.empty() && path[0] == '/') return path;
+  std::error_code error;
+  const std::filesystem::path cwd = std::filesystem::current_path(error);
+  if (error) return "";
+  return (cwd / path).lexically_normal().string();
+}
+
+}  // namespace
+
 std::string findProgram(const std::string& name) {
   if (name.empty()) return "";
-  if (name.find('/') != std::string::npos) return access(name.c_str(), X_OK) == 0 ? name : "";
+  if (name.find('/') != std::string::npos) {
+    const std::string path = fromRoot(name);
+    return !path.empty() && isExecutableFile(path) ? path : "";
+  }
   const char* path = std::getenv("PATH");
   if (path == nullptr) return "";
   const std::string dirs = path;
@@ -45,13 +73,35 @@ std::string findProgram(const std::string& name) {
   while (begin <= dirs.size()) {
     size_t end = dirs.find(':', begin);
     if (end == std::string::npos) end = dirs.size();
-    // An empty PATH entry means the working directory.
-    const std::string dir = end == begin ? "." : dirs.substr(begin, end - begin);
-    const std::string candidate = dir + "/" + name;
-    if (access(candidate.c_str(), X_OK) == 0) return candidate;
+    // An empty PATH entry means the working directory, as the shell has it.
+    const std::string dir = fromRoot(dirs.substr(begin, end - begin));
+    if (!dir.empty()) {
+      const std::string candidate = dir + (dir.back() == '/' ? "" : "/") + name;
+      if (isExecutableFile(candidate)) return candidate;
+    }
     begin = end + 1;
   }
   return "";
+}
+
+bool flushFileToDisk(const std::string& path, std::string* error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0 || fsync(fd) != 0) {
+    *error = std::strerror(errno);
+    if (fd >= 0) close(fd);
+    return false;
+  }
+  close(fd);
+  return true;
+}
+
+void flushFolderToDisk(const std::string& folder) {
+  // Best effort: the rename has happened; a folder that cannot be flushed
+  // (some network file systems refuse) leaves it to the system's own timing.
+  const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);
+  close(fd);
 }
 
 void adviseHugePages(void* data, size_t bytes) {

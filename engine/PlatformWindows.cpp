@@ -43,6 +43,18 @@ std::string systemMessage(DWORD code) {
   return text;
 }
 
+// `path` from its drive's root: a relative one is taken from the working
+// directory now, so that the answer holds after the program changes folder.
+std::wstring fullPath(const std::wstring& path) {
+  const DWORD n = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (n == 0) return path;
+  std::wstring full(n, L'\0');
+  const DWORD written = GetFullPathNameW(path.c_str(), n, &full[0], nullptr);
+  if (written == 0 || written >= n) return path;
+  full.resize(written);
+  return full;
+}
+
 bool isExecutableFile(const std::wstring& path) {
   const DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
@@ -71,6 +83,14 @@ std::wstring quoteArgument(const std::wstring& arg) {
 }
 
 }  // namespace
+
+std::filesystem::path fsPath(const std::string& utf8) { return std::filesystem::path(widen(utf8)); }
+
+std::string pathText(const std::filesystem::path& path) { return narrow(path.generic_wstring()); }
+
+std::FILE* openFile(const std::string& utf8, const char* mode) {
+  return _wfopen(widen(utf8).c_str(), widen(mode).c_str());
+}
 
 std::string executableFolder() {
   std::wstring path(MAX_PATH, L'\0');
@@ -102,8 +122,8 @@ std::string findProgram(const std::string& name) {
   const bool hasSuffix = std::filesystem::path(name).has_extension();
   const std::wstring wideName = widen(name);
   auto check = [&](const std::wstring& base) -> std::string {
-    if (hasSuffix && isExecutableFile(base)) return narrow(base);
-    if (isExecutableFile(base + L".exe")) return narrow(base + L".exe");
+    if (hasSuffix && isExecutableFile(base)) return pathText(fullPath(base));
+    if (isExecutableFile(base + L".exe")) return pathText(fullPath(base + L".exe"));
     return "";
   };
   if (name.find_first_of("/\\:") != std::string::npos) return check(wideName);
@@ -125,6 +145,23 @@ std::string findProgram(const std::string& name) {
     begin = end + 1;
   }
   return "";
+}
+
+bool flushFileToDisk(const std::string& path, std::string* error) {
+  // FlushFileBuffers needs a handle open for writing.
+  const HANDLE file = CreateFileW(widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE || !FlushFileBuffers(file)) {
+    *error = systemMessage(GetLastError());
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    return false;
+  }
+  CloseHandle(file);
+  return true;
+}
+
+void flushFolderToDisk(const std::string& folder) {
+  (void)folder;  // NTFS journals the rename itself
 }
 
 void adviseHugePages(void* data, size_t bytes) {
@@ -171,31 +208,74 @@ bool ChildProcess::start(const std::vector<std::string>& args, std::string* erro
   HANDLE writeEnd = nullptr;
   // A 1 MiB pipe buffer: the frames are large, and fewer round trips help.
   if (!CreatePipe(&readEnd, &writeEnd, &inherit, 1 << 20)) {
-    *error = "cannot make a pipe to " + args[0] + ": " + systemMessage(GetLastError());
+    const DWORD code = GetLastError();
+    *error = "cannot make a pipe to " + args[0] + ": " + systemMessage(code);
     return false;
   }
   // Only the reading end is the child's.
   SetHandleInformation(writeEnd, HANDLE_FLAG_INHERIT, 0);
 
-  std::wstring commandLine;
-  for (const std::string& arg : args) {
-    if (!commandLine.empty()) commandLine += L' ';
-    commandLine += quoteArgument(widen(arg));
+  // The child inherits exactly its three standard handles: the pipe and
+  // inheritable copies of this process's output and error. Without the list it
+  // would get every inheritable handle this process holds (files being
+  // written, other pipes), keeping them open for as long as it runs.
+  const HANDLE self = GetCurrentProcess();
+  auto inheritableCopy = [self](DWORD which) -> HANDLE {
+    const HANDLE original = GetStdHandle(which);
+    HANDLE copy = nullptr;
+    if (original == nullptr || original == INVALID_HANDLE_VALUE ||
+        !DuplicateHandle(self, original, self, &copy, 0, TRUE, DUPLICATE_SAME_ACCESS))
+      return nullptr;
+    return copy;
+  };
+  const HANDLE output = inheritableCopy(STD_OUTPUT_HANDLE);
+  const HANDLE errors = inheritableCopy(STD_ERROR_HANDLE);
+  std::vector<HANDLE> inherited{readEnd};
+  if (output != nullptr) inherited.push_back(output);
+  if (errors != nullptr) inherited.push_back(errors);
+
+  SIZE_T listSize = 0;
+  InitializeProcThreadAttributeList(nullptr, 1, 0, &listSize);
+  std::vector<unsigned char> listBytes(listSize);
+  auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(listBytes.data());
+  DWORD code = 0;
+  bool listed = InitializeProcThreadAttributeList(list, 1, 0, &listSize);
+  if (!listed) code = GetLastError();
+  if (listed && !UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, inherited.data(),
+                                           inherited.size() * sizeof(HANDLE), nullptr, nullptr)) {
+    code = GetLastError();
+    DeleteProcThreadAttributeList(list);
+    listed = false;
   }
-  STARTUPINFOW startup{};
-  startup.cb = sizeof startup;
-  startup.dwFlags = STARTF_USESTDHANDLES;
-  startup.hStdInput = readEnd;
-  startup.hStdOutput = GetStdHandle(STD_OUTPUT_HANDLE);
-  startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+
+  BOOL started = FALSE;
   PROCESS_INFORMATION info{};
-  const BOOL started = CreateProcessW(widen(args[0]).c_str(), &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr,
-                                      nullptr, &startup, &info);
-  const DWORD startError = GetLastError();
+  if (listed) {
+    std::wstring commandLine;
+    for (const std::string& arg : args) {
+      if (!commandLine.empty()) commandLine += L' ';
+      commandLine += quoteArgument(widen(arg));
+    }
+    const std::wstring program = widen(args[0]);
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof startup;
+    startup.StartupInfo.dwFlags = STARTF_USESTDHANDLES;
+    startup.StartupInfo.hStdInput = readEnd;
+    startup.StartupInfo.hStdOutput = output;
+    startup.StartupInfo.hStdError = errors;
+    startup.lpAttributeList = list;
+    started = CreateProcessW(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, EXTENDED_STARTUPINFO_PRESENT,
+                             nullptr, nullptr, &startup.StartupInfo, &info);
+    // Read at once: anything called after CreateProcessW may overwrite it.
+    if (!started) code = GetLastError();
+    DeleteProcThreadAttributeList(list);
+  }
   CloseHandle(readEnd);
+  if (output != nullptr) CloseHandle(output);
+  if (errors != nullptr) CloseHandle(errors);
   if (!started) {
     CloseHandle(writeEnd);
-    *error = "cannot run " + args[0] + ": " + systemMessage(startError);
+    *error = "cannot run " + args[0] + ": " + systemMessage(code);
     return false;
   }
   CloseHandle(info.hThread);

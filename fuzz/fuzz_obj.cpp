@@ -31,6 +31,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       !sameBytes(obj.faces, buffered.faces) || !sameBytes(obj.faceLines, buffered.faceLines)) {
     std::abort();
   }
+  // A refusal always has its reasons, a few of them kept for the message.
+  if (accepted != (obj.faultCount == 0) || obj.faults.size() > lb_engine::ObjData::kKeptFaults ||
+      obj.faults.size() > obj.faultCount)
+    std::abort();
 
   if (!accepted) return 0;
   if (obj.positions.size() % 3 != 0 || obj.normals.size() % 3 != 0 || obj.texCoords.size() % 2 != 0) std::abort();

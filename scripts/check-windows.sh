@@ -5,10 +5,14 @@
 #     fresh folder and makes a fresh Wine prefix (never cached: some 700 MB);
 #   - plays the show: 3 s after it lights the screen a capture must match the
 #     Linux renderer's frame near that clock value (the live watch's bound);
-#     Escape, a window-manager close request and Alt-F4 each end it with 0;
+#     Escape, a window-manager close request and Alt-F4 each end it with 0
+#     within 5 s (each is pressed once the picture is up, when the show reads
+#     its events; a show still running then fails the step);
 #   - renders frames with the Windows renderer at three clock values in three
 #     scenes, and a contact sheet, and compares them with the Linux renderer's
 #     (the same llvmpipe);
+#   - plays the show from a folder named outside ASCII (Zoë) and writes frames,
+#     a contact sheet and a video into it; --out from drives (C:\x, C:/x, \x);
 #   - runs the unit tests cross-built for Windows (readers, catalogue, OBJ,
 #     images, hierarchy files, maths, random numbers, platform layer and the
 #     real-world files) under Wine;
@@ -104,6 +108,46 @@ expect_status() {
   fi
 }
 
+# Waits until the show's first frame lights the screen (it then reads its
+# events); sets origin to the capture's time, or "" after 30 s.
+wait_until_lit() {
+  origin=""
+  for _ in $(seq 1 600); do
+    at=$("$grab_png" "$tmp/first.png") || at=""
+    lit=$("$match" "$tmp/first.png" | sed -n 's/^lit=\([0-9.]*\).*/\1/p')
+    if [ -n "$at" ] && awk -v l="${lit:-0}" 'BEGIN { exit !(l > 0.2) }'; then origin=$at; return; fi
+    kill -0 "$pid" 2>/dev/null || return
+    sleep 0.05
+  done
+}
+
+# Step $1: runs the command after it (a key or a close request for $win) every
+# half second for 5 s, until the show ends; the show must then have ended with
+# status 0. A show still running after 5 s fails the step and is stopped, so
+# that it cannot end by itself at the end of the music and pass.
+expect_ended_by() {
+  local step=$1
+  shift
+  for _ in $(seq 1 10); do
+    "$@" 2>/dev/null || true
+    sleep 0.5
+    kill -0 "$pid" 2>/dev/null || break
+  done
+  if kill -0 "$pid" 2>/dev/null; then
+    note "$step: the show still runs 5 s after it"
+    fail=1
+    kill -9 "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    pid=""
+    return
+  fi
+  expect_status "$step" 0
+}
+press_key() {  # window, key
+  xdotool windowfocus "$1" 2>/dev/null || true
+  xdotool key --clearmodifiers "$2"
+}
+
 # --- 1. Playing: the picture 3 s in, then Escape, a close request, Alt-F4 ---------
 start_show
 if [ -z "$win" ]; then
@@ -111,13 +155,7 @@ if [ -z "$win" ]; then
   fail=1
 else
   # The clock starts with the first frame, which lights the screen.
-  origin=""
-  for _ in $(seq 1 600); do
-    at=$("$grab_png" "$tmp/first.png") || at=""
-    lit=$("$match" "$tmp/first.png" | sed -n 's/^lit=\([0-9.]*\).*/\1/p')
-    if [ -n "$at" ] && awk -v l="${lit:-0}" 'BEGIN { exit !(l > 0.2) }'; then origin=$at; break; fi
-    sleep 0.05
-  done
+  wait_until_lit
   if [ -z "$origin" ]; then
     note "the screen did not light up: $(tail -3 "$tmp/show.err" | tr '\n' ' ')"
     fail=1
@@ -129,8 +167,7 @@ else
     # clock value, every 1/20 s (the live watch's window), once the show is over.
     mapfile -t candidate_times < <(awk -v t="$t" 'BEGIN { for (k = -20; k <= 40; k++) if (t + k / 20 >= 0) printf "%.3f\n", t + k / 20 }')
   fi
-  press_escape_until_exit "$pid" "$win" || note "Escape did not end the show within 30 s"
-  expect_status "Escape" 0
+  expect_ended_by "Escape" press_key "$win" Escape
   if [ -n "$origin" ]; then
     at_args=()
     for c in "${candidate_times[@]}"; do at_args+=(--at "$c"); done
@@ -147,23 +184,18 @@ else
   fi
 fi
 start_show
-if [ -n "$win" ]; then
-  request_close_until_exit "$pid" "$win" "$send_close" || note "a close request did not end the show"
-  expect_status "close request" 0
+[ -n "$win" ] && wait_until_lit
+if [ -n "$win" ] && [ -n "$origin" ]; then
+  expect_ended_by "close request" "$send_close" "$win"
 else
-  note "close request: no window"; fail=1; kill "$pid"; pid=""
+  note "close request: no window or no picture"; fail=1; kill "$pid" 2>/dev/null || true; pid=""
 fi
 start_show
-if [ -n "$win" ]; then
-  for _ in $(seq 1 60); do
-    xdotool windowfocus "$win" 2>/dev/null || true
-    xdotool key --clearmodifiers alt+F4 2>/dev/null || true
-    sleep 0.5
-    kill -0 "$pid" 2>/dev/null || break
-  done
-  expect_status "Alt-F4" 0
+[ -n "$win" ] && wait_until_lit
+if [ -n "$win" ] && [ -n "$origin" ]; then
+  expect_ended_by "Alt-F4" press_key "$win" alt+F4
 else
-  note "Alt-F4: no window"; fail=1; kill "$pid"; pid=""
+  note "Alt-F4: no window or no picture"; fail=1; kill "$pid" 2>/dev/null || true; pid=""
 fi
 
 # --- 2. The Windows renderer against the Linux renderer ----------------------------
@@ -201,11 +233,71 @@ if [ -s "$tmp/win-sheet.png" ]; then
   cp "$tmp/win-sheet.png" "$out/windows-contact-sheet.png"
 fi
 
+# --- 2b. A folder outside ASCII, and output paths from drives ------------------------
+# A copy of the release in a folder named as a user's often is (C:\Users\Zoë\):
+# the show plays from it, and the renderer writes frames, a contact sheet and a
+# video (through ffmpeg.exe's stand-in, found on PATH) into it. --out is given
+# relative, from a drive with either separator and from the drive's root; each
+# frame must be the Linux renderer's.
+zoe=$tmp/wz/Zoë
+mkdir -p "$zoe" "$tmp/wz/out" "$tmp/stand-in"
+cp -r "$folder" "$zoe/"
+zfolder=$zoe/$(basename "$folder")
+cp "$windows_build/tests/windows/ffmpeg_stand_in.exe" "$tmp/stand-in/ffmpeg.exe"
+wz=$(winepath -w "$tmp/wz")  # Z:\tmp\...\wz
+wz_root=${wz#?:}             # \tmp\...\wz, from the current drive's root
+(cd "$zfolder" && exec wine ./lattice-bloom.exe >"$tmp/show.out" 2>"$tmp/show.err") &
+pid=$!
+win=$(find_window_titled "Lattice Bloom" "$pid")
+[ -n "$win" ] && wait_until_lit
+if [ -n "$win" ] && [ -n "$origin" ]; then
+  note "the show plays from $zfolder"
+  expect_ended_by "Escape, playing from $zfolder" press_key "$win" Escape
+else
+  note "the show does not play from $zfolder: $(tail -3 "$tmp/show.err" | tr '\n' ' ')"; fail=1
+  kill -9 "$pid" 2>/dev/null || true; pid=""
+fi
+"$render" --at 26 --size 320x180 --out "$tmp/linux26.png" >/dev/null
+# Target as given to --out, then where the file must appear.
+out_cases=(
+  "frame.png" "$zfolder/frame.png"
+  "$wz\\Zoë\\drive-backslash.png" "$zoe/drive-backslash.png"
+  "${wz//\\//}/out/drive-slash.png" "$tmp/wz/out/drive-slash.png"
+  "$wz_root\\out\\root.png" "$tmp/wz/out/root.png"
+)
+for ((i = 0; i < ${#out_cases[@]}; i += 2)); do
+  given=${out_cases[i]} expected=${out_cases[i + 1]}
+  (cd "$zfolder" && wine ./lattice-bloom-render.exe --at 26 --size 320x180 --out "$given" >"$tmp/render.out" 2>&1) ||
+    { note "--out $given: the Windows renderer failed: $(tail -2 "$tmp/render.out" | tr '\n' ' ')"; fail=1; continue; }
+  if [ ! -s "$expected" ]; then
+    note "--out $given: no file at $expected: $(tail -2 "$tmp/render.out" | tr '\n' ' ')"; fail=1; continue
+  fi
+  result=$("$match" "$expected" "$tmp/linux26.png")
+  note "--out $given -> $expected: $result"
+  awk -v r="$result" 'BEGIN { match(r, /differing=[0-9.]+/); d = substr(r, RSTART + 10, RLENGTH - 10); exit !(d <= 0.01) }' ||
+    fail=1
+done
+(cd "$zfolder" && wine ./lattice-bloom-render.exe --contact-sheet sheet.png --size 320x180 >"$tmp/render.out" 2>&1) &&
+  [ -s "$zfolder/sheet.png" ] && note "contact sheet written into $zfolder" ||
+  { note "contact sheet into $zfolder failed: $(tail -2 "$tmp/render.out" | tr '\n' ' ')"; fail=1; }
+(cd "$zfolder" && WINEPATH=$(winepath -w "$tmp/stand-in") wine ./lattice-bloom-render.exe --fps 10 --from 26 --to 26.5 \
+  --size 64x36 --video clip.mp4 >"$tmp/render.out" 2>&1) || true
+# Five frames of 64x36 RGB, as the stand-in keeps them.
+if [ "$(stat -c %s "$zfolder/clip.mp4" 2>/dev/null)" = $((5 * 64 * 36 * 3)) ]; then
+  note "video written into $zfolder (through the stand-in)"
+else
+  note "video into $zfolder failed: $(tail -2 "$tmp/render.out" | tr '\n' ' ')"; fail=1
+fi
+cp "$zfolder/frame.png" "$out/windows-render-26s-from-Zoë.png" 2>/dev/null || true
+
 # --- 3. The unit tests, built for Windows ---------------------------------------------
 cp "$windows_build/tests/windows/lb_tests_windows.exe" "$folder/"
 realworld=${LB_REALWORLD_DIR:-$root/../shared/realworld}
 t0=$SECONDS
-if (cd "$folder" && LB_REALWORLD_DIR=$realworld wine ./lb_tests_windows.exe >"$tmp/tests.out" 2>&1); then
+# LB_REQUIRE_REALWORLD: a missing folder fails the real-world tests instead of
+# skipping them.
+if (cd "$folder" && LB_REQUIRE_REALWORLD=1 LB_REALWORLD_DIR=$realworld wine ./lb_tests_windows.exe \
+  >"$tmp/tests.out" 2>&1); then
   note "unit tests under Wine: $(grep -E '^\[  PASSED  \]|tests ran' "$tmp/tests.out" | tr '\n' ' ')($((SECONDS - t0)) s)"
 else
   note "unit tests under Wine failed:"
@@ -223,7 +315,7 @@ box=$(find_window_titled "Lattice Bloom cannot start" "$pid")
 if [ -z "$box" ]; then
   note "no data/: no message box appeared: $(tail -3 "$tmp/show.err" | tr '\n' ' ')"
   fail=1
-  kill "$pid" 2>/dev/null
+  kill "$pid" 2>/dev/null || true
 else
   sleep 1
   "$grab_png" "$out/wine-error-box.png" >/dev/null

@@ -37,7 +37,7 @@ cmake -S "$root" -B "$linux_build" -DCMAKE_BUILD_TYPE=Release -DLB_BUILD_TESTS=O
 cmake --build "$linux_build" -j"$jobs" --target lattice-bloom-render lb_data lb_music lb_icons
 
 targets=(lattice-bloom lattice-bloom-render)
-[ "$with_tests" = ON ] && targets+=(lb_tests_windows music_probe)
+[ "$with_tests" = ON ] && targets+=(lb_tests_windows music_probe ffmpeg_stand_in)
 cmake -S "$root" -B "$windows_build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake" \
   -DLB_WINDOWS_DEPS="$deps" -DLB_ICON_ICO="$linux_build/icons/lattice-bloom.ico" -DCMAKE_BUILD_TYPE=Release -DLB_BUILD_TESTS="$with_tests" >/dev/null
 cmake --build "$windows_build" -j"$jobs" --target "${targets[@]}"

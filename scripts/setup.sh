@@ -35,7 +35,7 @@ test_packages=(
   clang libclang-rt-14-dev
   libbenchmark-dev libtinyobjloader-dev libassimp-dev
   help2man lintian desktop-file-utils appstream imagemagick librsvg2-bin
-  glslang-tools
+  glslang-tools strace
 )
 
 # The Windows release: the -posix MinGW-w64 compilers (std::thread), zlib built

@@ -15,17 +15,20 @@
 # build/soak) and prints a summary with the figures the goals are judged by:
 # resident memory after the first two minutes grows by less than 2 MB;
 # descriptors, watches, programs and textures do not grow; the shows' peaks
-# agree within 1%. With --docs, soak.md becomes the "Long session" section at
-# the end of docs/benchmarks.md (scripts/bench.sh keeps it) and the plot
-# docs/benchmarks-soak.png.
+# agree within 1% and every show ends with status 0. Exits with status 1,
+# naming each goal missed, when one is (and when a session too short to judge
+# or a --stats line it cannot read leaves nothing to judge by). With --docs,
+# soak.md becomes the "Long session" section at the end of docs/benchmarks.md
+# (scripts/bench.sh keeps it) and the plot docs/benchmarks-soak.png.
 #
 # Usage: scripts/soak.sh [--minutes N] [--every SECONDS] [--shows N] [--out DIR] [--docs]
+#        scripts/soak.sh --judge DIR   judges an earlier run's soak.tsv and shows.tsv again
 #   LB_BUILD_DIR picks the build folder (default build/).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib/output-file.sh"
 build=${LB_BUILD_DIR:-$root/build}
-minutes=30; every=30; shows=10; out=$build/soak; docs=""
+minutes=30; every=30; shows=10; out=$build/soak; docs=""; judge_only=""
 while [ $# -gt 0 ]; do
   case $1 in
     --minutes) minutes=$2; shift 2 ;;
@@ -33,10 +36,46 @@ while [ $# -gt 0 ]; do
     --shows) shows=$2; shift 2 ;;
     --out) out=$2; shift 2 ;;
     --docs) docs=$root/docs; shift ;;
+    --judge) judge_only=$2; shift 2 ;;
     -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d; s/^# \{0,1\}//'; exit 0 ;;
     *) echo "soak: unknown argument '$1' (see --help)" >&2; exit 2 ;;
   esac
 done
+
+# Prints one line per goal missed by the session in $1 (soak.tsv) and the shows
+# in $2 (shows.tsv); prints nothing when every goal is met. Resident memory may
+# grow by less than 2 MB (1953 KiB) from the first sample at 2 minutes or later
+# to the last; descriptors, inotify watches, GL programs and GL textures may not
+# grow at all; the shows' peaks may spread by at most 1% of the lowest, and each
+# show must end with status 0.
+judge() {
+  awk -F'\t' 'NR > 1 && $1 >= 120 && !b { b = 1; r0 = $2; f0 = $3; w0 = $4; p0 = $5; t0 = $7 }
+    NR > 1 { r = $2; f = $3; w = $4; p = $5; t = $7 }
+    END {
+      if (!b) { print "the session has no sample after its first two minutes to judge growth from"; exit }
+      if (r - r0 >= 1953) printf "resident memory grew by %d KiB after the first two minutes (the limit: 2 MB)\n", r - r0
+      if (f > f0) printf "open descriptors grew from %d to %d\n", f0, f
+      if (w > w0) printf "inotify watches grew from %d to %d\n", w0, w
+      if (p > p0) printf "live GL programs grew from %d to %d\n", p0, p
+      if (t > t0) printf "live GL textures grew from %d to %d\n", t0, t
+    }' "$1"
+  awk -F'\t' 'NR > 1 { n++; if (!lo || $2 < lo) lo = $2; if ($2 > hi) hi = $2
+      if ($4 != 0) printf "show %d ended with status %d\n", $1, $4 }
+    END { if (n && (lo <= 0 || (hi - lo) * 100 > lo)) printf "the shows'"'"' peaks spread from %d to %d KiB, more than 1%%\n", lo, hi }' "$2"
+}
+# Prints the goals missed and fails when there are any.
+enforce_goals() {
+  local missed
+  missed=$(judge "$1" "$2")
+  [ -z "$missed" ] && { echo "soak: every goal met" >&2; return 0; }
+  sed 's/^/soak: goal missed: /' <<<"$missed" >&2
+  return 1
+}
+if [ -n "$judge_only" ]; then
+  enforce_goals "$judge_only/soak.tsv" "$judge_only/shows.tsv"
+  exit
+fi
+
 dev=$build/lattice-bloom-dev
 show=$build/lattice-bloom
 for program in "$dev" "$show"; do
@@ -107,10 +146,17 @@ proc_sample() {
 }
 # The player's last --stats line as "programs shaders textures reloads heap":
 # heap is what the allocator has handed out, which tells a leak (it grows)
-# from memory kept for reuse (the resident size grows, it does not).
+# from memory kept for reuse (the resident size grows, it does not). A line of
+# another shape fails, rather than reading as no growth.
 gl_sample() {
-  grep ' stats ' "$work/player.out" | tail -1 |
-    sed -E 's/.*reloads=([0-9]+) programs=([0-9]+) shaders=([0-9]+) textures=([0-9]+).* heap-kib=([0-9]+).*/\2 \3 \4 \1 \5/'
+  local line fields
+  line=$(grep ' stats ' "$work/player.out" | tail -1)
+  fields=$(sed -n -E 's/.* reloads=([0-9]+) programs=([0-9]+) shaders=([0-9]+) textures=([0-9]+)( .*)? heap-kib=([0-9]+)$/\2 \3 \4 \1 \6/p' <<<"$line")
+  if [ -z "$fields" ]; then
+    echo "soak: cannot read the player's --stats line: '$line'" >&2
+    return 1
+  fi
+  echo "$fields"
 }
 
 # The session's clock starts with the player's first frame (its first --stats line).
@@ -131,7 +177,8 @@ while :; do
   fi
   if [ "$now" -ge "$next" ]; then
     read -r rss fds watches < <(proc_sample "$player") || true
-    read -r programs shaders textures reloads heap < <(gl_sample) || true
+    gl=$(gl_sample) || exit 1
+    read -r programs shaders textures reloads heap <<<"$gl"
     printf '%d\t%s\t%s\t%s\t%s\t%s\t%s\t%s\t%s\n' $((now - start)) "$rss" "$fds" "$watches" \
       "${programs:-}" "${shaders:-}" "${textures:-}" "${reloads:-}" "${heap:-}" >>"$tsv"
     next=$((next + every))
@@ -236,3 +283,4 @@ if [ -n "$docs" ]; then
   echo "soak: wrote the Long session section of $docs/benchmarks.md and $docs/benchmarks-soak.png" >&2
 fi
 echo "soak: wrote $tsv, $shows_tsv, $out/soak.png and $out/soak.md" >&2
+enforce_goals "$tsv" "$shows_tsv"

@@ -74,12 +74,14 @@ cmake_build() {  # NAME TARGET SOURCE-DIR CMAKE-ARGS...  (TARGET "all": everythi
 src "${sources[2]}"
 z=$folder
 step zlib
+# Every command checks its own status: set -e does not reach into a subshell
+# on the left of ||, and one file missing from the archive must fail the build.
 (
-  cd "$z"
+  cd "$z" || exit 1
   for f in adler32 compress crc32 deflate gzclose gzlib gzread gzwrite infback inffast inflate inftrees trees uncompr zutil; do
-    emcc -O2 -c "$f.c" -o "$work/z-$f.o"
+    emcc -O2 -c "$f.c" -o "$work/z-$f.o" || exit 1
   done
-  emar rcs "$prefix/lib/libz.a" "$work"/z-*.o
+  emar rcs "$prefix/lib/libz.a" "$work"/z-*.o || exit 1
   cp zlib.h zconf.h "$prefix/include/"
 ) >>"$log" 2>&1 || fail zlib
 

@@ -5,7 +5,7 @@
 # or SIGTERM in the middle of a video export) leave the file already at the
 # target byte for byte as it was, leave no temporary behind, and end with a
 # non-zero status and a message naming the target. A finished export replaces
-# the target and leaves nothing else.
+# the target and leaves nothing else, flushed to the disk before the rename.
 set -u
 build=$(cd "${1:?usage: e2e_outputs.sh BUILD_DIR}" && pwd)
 render="$build/lattice-bloom-render"
@@ -118,5 +118,29 @@ grep -q "interrupted by SIGINT" "$tmp/err.txt" || { note "Ctrl-C: the message do
 interrupt TERM renderer
 expect_kept "SIGTERM in a video export" show.mp4 143
 grep -q "interrupted by SIGTERM" "$tmp/err.txt" || { note "SIGTERM: the message does not say so: $(tail -2 "$tmp/err.txt")"; fail=1; }
+
+# 5. A finished PNG reaches the disk before its name replaces the old file, and
+#    the folder's new entry after the rename; otherwise a power cut soon after
+#    can leave an empty file where a good one stood. strace (with -y naming
+#    each descriptor's file) records the order of the calls.
+if command -v strace >/dev/null 2>&1; then
+  printf 'old' >"$out/synced.png"
+  (cd "$out" && exec strace -f -y -qq -e trace=fsync,fdatasync,rename,renameat,renameat2 -o "$tmp/trace.txt" \
+    "$render" --at 26 --size 64x36 --out synced.png) >"$tmp/out.txt" 2>"$tmp/err.txt"
+  # Line numbers of the file's flush, the rename onto synced.png and the folder's flush.
+  flushed=$(grep -n -E "^[0-9]+ +f(data)?sync\([0-9]+<$out/\.synced\.partial-[^>]*>\) = 0" "$tmp/trace.txt" | head -1 | cut -d: -f1)
+  renamed=$(grep -n -E "rename(at2?)?\(.*synced\.png\".* = 0" "$tmp/trace.txt" | head -1 | cut -d: -f1)
+  folder=$(grep -n -E "^[0-9]+ +f(data)?sync\([0-9]+<$out>\) = 0" "$tmp/trace.txt" | tail -1 | cut -d: -f1)
+  if [ -z "$renamed" ]; then
+    note "flushing: the PNG was never renamed into place: $(tail -2 "$tmp/err.txt")"; fail=1
+  elif [ -z "$flushed" ] || [ "$flushed" -gt "$renamed" ]; then
+    note "flushing: the temporary was not flushed to disk before the rename"; fail=1
+  elif [ -z "$folder" ] || [ "$folder" -lt "$renamed" ]; then
+    note "flushing: the folder was not flushed after the rename"; fail=1
+  fi
+  [ $fail -eq 0 ] || head -20 "$tmp/trace.txt"
+else
+  echo "e2e_outputs: SKIP (flushing): strace is not installed"
+fi
 
 exit $fail

@@ -184,7 +184,8 @@ TEST(ObjReader, OutOfRangeIndicesAreFatalAndNamed) {
     SCOPED_TRACE(c.extra);
     const Parsed parsed = parseText(std::string(kTriangle) + c.extra);
     EXPECT_FALSE(parsed.ok);
-    EXPECT_THAT(parsed.messages, HasSubstr(c.expected));
+    ASSERT_EQ(parsed.obj.faults.size(), 1u);
+    EXPECT_THAT(parsed.obj.faults[0], HasSubstr(c.expected));
   }
 }
 
@@ -228,11 +229,31 @@ TEST(MeshIndex, SplitsCornersOnSlashes) {
   EXPECT_EQ(MeshIndex::strsep(&cursor, "/"), nullptr);
 }
 
-TEST(MeshDeathTest, OutOfRangeFaceStopsTheLoad) {
+// The fatal message is what the error box shows, to someone who never sees
+// standard error: it carries the reasons themselves, the first few with their
+// lines, and how many more there are.
+TEST(MeshDeathTest, OutOfRangeFaceStopsTheLoadWithTheReasonsInTheMessage) {
   lb_test::ResTempDir dir;
-  const std::string path = dir.write("bad.obj", std::string(kTriangle) + "f 1 2 4\n");
+  std::string text = std::string(kTriangle) + "f 1 2 3\nf 1 2 4\n";       // line 5: the first fault
+  for (int i = 0; i < 6; ++i) text += "f 1 2 " + std::to_string(10 + i) + "\n";  // lines 6 to 11
+  const std::string path = dir.write("bad.obj", text);
   // Exits while reading, before any GL call, so no context is needed.
-  EXPECT_EXIT(Mesh3D mesh(path.c_str()), testing::ExitedWithCode(1), "bad.obj:4: .*position 4");
+  EXPECT_EXIT(Mesh3D mesh(path.c_str()), testing::ExitedWithCode(1),
+              "bad\\.obj: a damaged OBJ mesh:\\s+\\S*bad\\.obj:5: face names position 4, but the file has 3\\s+"
+              "\\S*bad\\.obj:6: face names position 10");
+  EXPECT_EXIT(Mesh3D mesh(path.c_str()), testing::ExitedWithCode(1), "bad\\.obj:9: face names position 13, but the file has 3\\s+"
+              "\\(and 2 more faces like these\\)");
+}
+
+TEST(ObjReader, FaultsAreCountedAllButKeptOnlyForTheFirstFew) {
+  std::string text = kTriangle;
+  for (int i = 0; i < 40; ++i) text += "f 1 2 " + std::to_string(4 + i) + "\n";
+  const Parsed parsed = parseText(text);
+  EXPECT_FALSE(parsed.ok);
+  EXPECT_EQ(parsed.obj.faultCount, 40u);
+  ASSERT_EQ(parsed.obj.faults.size(), ObjData::kKeptFaults);
+  EXPECT_THAT(parsed.obj.faults.front(), HasSubstr("mesh.obj:4: face names position 4,"));
+  EXPECT_TRUE(parsed.messages.empty()) << parsed.messages;  // they are the caller's to report
 }
 
 class MeshGl : public lb_test::GlTest {};

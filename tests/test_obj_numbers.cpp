@@ -420,6 +420,8 @@ TEST(ObjNumbers, InPlaceReadingMatchesTheBufferedReaderOnRandomText) {
     const std::string fastSaid = takeText(fastMessages), bufferedSaid = takeText(bufferedMessages);
     ASSERT_EQ(fastOk, bufferedOk) << "round " << round;
     ASSERT_EQ(fastSaid, bufferedSaid) << "round " << round;
+    ASSERT_EQ(fast.faults, buffered.faults) << "round " << round;
+    ASSERT_EQ(fast.faultCount, buffered.faultCount) << "round " << round;
     ASSERT_EQ(floatBits(fast.positions), floatBits(buffered.positions)) << "round " << round;
     ASSERT_EQ(floatBits(fast.texCoords), floatBits(buffered.texCoords)) << "round " << round;
     ASSERT_EQ(floatBits(fast.normals), floatBits(buffered.normals)) << "round " << round;

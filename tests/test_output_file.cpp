@@ -1,12 +1,15 @@
 // Writing a requested file through a temporary: the target is replaced only by
 // a complete file, and is otherwise left exactly as it was.
 
+#include "FileBytes.h"
 #include "OutputFile.h"
+#include "Platform.h"
 #include "res_TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -83,6 +86,47 @@ TEST(OutputFile, NoteSaysNothingWasWrittenWhereNoFileWas) {
   lb_test::ResTempDir dir;
   lb_engine::OutputFile out(dir.path("new.mp4"));
   EXPECT_EQ(out.unchangedNote(), dir.path("new.mp4") + " was not written");
+}
+
+// A user's folder is often named outside ASCII (C:\Users\Zoë\). Paths are
+// UTF-8 inside the programs; on Windows the narrow calls would read them in
+// the ANSI code page and find no such folder.
+TEST(OutputFile, WritesIntoAFolderNamedOutsideAscii) {
+  lb_test::ResTempDir dir;
+  const std::string folder = dir.path("Zo\xc3\xab");
+  ASSERT_TRUE(fs::create_directory(fs::u8path(folder)));
+  const std::string target = lb_engine::outputPathFrom("frame.png", folder);
+  EXPECT_EQ(target, folder + "/frame.png");
+  {
+    lb_engine::OutputFile out(target);
+    std::FILE* file = lb_engine::openFile(out.temporary(), "wb");
+    ASSERT_NE(file, nullptr) << out.temporary();
+    std::fputs("the frame", file);
+    std::fclose(file);
+    std::string error;
+    ASSERT_TRUE(out.commit(&error)) << error;
+  }
+  std::vector<unsigned char> bytes;
+  ASSERT_TRUE(lb_engine::readFileBytes(target.c_str(), &bytes));
+  EXPECT_EQ(std::string(bytes.begin(), bytes.end()), "the frame");
+  // No temporary is left beside it.
+  EXPECT_EQ(std::distance(fs::directory_iterator(fs::u8path(folder)), fs::directory_iterator()), 1);
+}
+
+// One rule for every output path (--out, --video, --contact-sheet): relative
+// ones are taken from the working folder, rooted ones kept as given.
+TEST(OutputPath, RelativePathsAreTakenFromTheWorkingFolderAndRootedOnesKept) {
+  EXPECT_EQ(lb_engine::outputPathFrom("frames/a.png", "/home/zoe"), "/home/zoe/frames/a.png");
+  EXPECT_EQ(lb_engine::outputPathFrom("a.png", "/"), "/a.png");
+  EXPECT_EQ(lb_engine::outputPathFrom("/srv/a.png", "/home/zoe"), "/srv/a.png");
+#ifdef _WIN32
+  EXPECT_EQ(lb_engine::outputPathFrom("a.png", "C:/Users/zoe"), "C:/Users/zoe/a.png");
+  for (const char* rooted : {"C:\\out\\a.png", "C:/out/a.png", "\\out\\a.png", "c:a.png"})
+    EXPECT_EQ(lb_engine::outputPathFrom(rooted, "Z:/tmp"), rooted);
+#else
+  // A backslash and a colon are ordinary characters of a POSIX name.
+  EXPECT_EQ(lb_engine::outputPathFrom("C:\\out\\a.png", "/home/zoe"), "/home/zoe/C:\\out\\a.png");
+#endif
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -15,14 +16,23 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <windows.h>
+#endif
+
 namespace {
 
 #ifdef _WIN32
 const char kPathSeparator = ';';
 const std::string kExeSuffix = ".exe";
+const bool kEmptyPathEntryIsTheWorkingFolder = false;  // Windows skips it
 #else
 const char kPathSeparator = ':';
 const std::string kExeSuffix;
+const bool kEmptyPathEntryIsTheWorkingFolder = true;  // as the shell has it
 #endif
 
 // Sets an environment variable for one test and puts it back after.
@@ -92,6 +102,37 @@ TEST(PlatformLayer, FindsProgramsOnThePath) {
   EXPECT_EQ(lb_engine::findProgram(first.path("lb-fake-tool" + kExeSuffix)), "");
 }
 
+// The answer is started later, possibly from another working folder (the
+// renderer enters the data set's): it must not depend on the folder it was
+// found from, and a folder that happens to carry the name is no program.
+TEST(PlatformLayer, ProgramSearchAnswersAbsolutePathsToFilesOnly) {
+  lb_test::ResTempDir dir;
+  const std::string tool = dir.write("lb-fake-tool" + kExeSuffix, "#!/bin/sh\nexit 0\n");
+  std::filesystem::permissions(tool, std::filesystem::perms::owner_all);
+  std::filesystem::create_directory(dir.path("lb-fake-folder" + kExeSuffix));
+  const std::filesystem::path before = std::filesystem::current_path();
+  ASSERT_TRUE(lb_engine::enterFolder(dir.path("")));
+  auto isAbsolute = [](const std::string& path) { return std::filesystem::u8path(path).is_absolute(); };
+  {
+    ScopedVariable path("PATH", std::string("."));
+    const std::string found = lb_engine::findProgram("lb-fake-tool");
+    EXPECT_TRUE(isAbsolute(found)) << found;
+    EXPECT_EQ(withSlashes(found), withSlashes(tool));
+    EXPECT_EQ(lb_engine::findProgram("lb-fake-folder"), "");
+  }
+  if (kEmptyPathEntryIsTheWorkingFolder) {
+    ScopedVariable path("PATH", std::string("/lb-absent-folder") + kPathSeparator);
+    const std::string found = lb_engine::findProgram("lb-fake-tool");
+    EXPECT_TRUE(isAbsolute(found)) << found;
+    EXPECT_EQ(withSlashes(found), withSlashes(tool));
+  }
+  const std::string relative = lb_engine::findProgram("./lb-fake-tool" + kExeSuffix);
+  EXPECT_TRUE(isAbsolute(relative)) << relative;
+  EXPECT_EQ(withSlashes(relative), withSlashes(tool));
+  EXPECT_EQ(lb_engine::findProgram(dir.path("lb-fake-folder" + kExeSuffix)), "");
+  std::filesystem::current_path(before);
+}
+
 TEST(PlatformLayer, MapsRegularFilesOnly) {
   lb_test::ResTempDir dir;
   const std::string text = "v 1 2 3\nf 1 1 1\n";
@@ -110,7 +151,9 @@ TEST(PlatformLayer, MapsRegularFilesOnly) {
 // The child: this test program again, running only the case below, which
 // counts the bytes on its standard input and exits with the count modulo 256.
 TEST(PlatformLayerChild, CountsItsInput) {
-  if (std::getenv("LB_TEST_COUNT_INPUT") == nullptr) GTEST_SKIP() << "run as the child of the case below";
+  // ScopedVariable leaves an empty value behind on POSIX systems: not a child.
+  const char* child = std::getenv("LB_TEST_COUNT_INPUT");
+  if (child == nullptr || child[0] == '\0') GTEST_SKIP() << "run as the child of the case below";
   size_t count = 0;
   char buffer[65536];
   size_t got = 0;
@@ -139,5 +182,36 @@ TEST(PlatformLayer, ChildProcessReadsThePipeAndReportsItsStatus) {
   EXPECT_GE(cpu, 0.0);
   EXPECT_FALSE(counter.running());
 }
+
+#ifdef _WIN32
+// The child: exits with 1 when the handle named in LB_TEST_HANDLE is open in it
+// (it was inherited), 0 when it is not.
+TEST(PlatformLayerChild, ReportsAnInheritedHandle) {
+  const char* value = std::getenv("LB_TEST_HANDLE");
+  if (value == nullptr || value[0] == '\0') GTEST_SKIP() << "run as the child of the case below";
+  const HANDLE handle = reinterpret_cast<HANDLE>(static_cast<std::uintptr_t>(std::strtoull(value, nullptr, 10)));
+  DWORD flags = 0;
+  std::exit(GetHandleInformation(handle, &flags) ? 1 : 0);
+}
+
+// ffmpeg gets its pipe and standard handles only, not every inheritable handle
+// the renderer holds (which it would keep open for as long as it runs).
+TEST(PlatformLayer, ChildInheritsOnlyItsPipe) {
+  SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+  const HANDLE event = CreateEventW(&inheritable, TRUE, FALSE, nullptr);
+  ASSERT_NE(event, nullptr);
+  ScopedVariable child("LB_TEST_HANDLE", std::to_string(reinterpret_cast<std::uintptr_t>(event)));
+  std::string error;
+  lb_engine::ChildProcess process;
+  ASSERT_TRUE(process.start({lb_engine::executableFolder() + testProgram,
+                             "--gtest_filter=PlatformLayerChild.ReportsAnInheritedHandle"},
+                            &error))
+      << error;
+  process.closeInput();
+  std::string how;
+  EXPECT_TRUE(process.wait(&how, nullptr)) << "the child holds the handle: " << how;
+  CloseHandle(event);
+}
+#endif
 
 }  // namespace

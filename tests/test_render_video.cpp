@@ -506,6 +506,34 @@ TEST(RenderVideoChild, EncoderThatStopsReadingFailsTheNextWritesInsteadOfHanging
   EXPECT_NE(error.find("exit status 4"), std::string::npos) << error;
 }
 
+// ffmpeg that goes away with frames still queued, yet exits 0, made a short
+// file: the frames the writer could not hand over make the video a failure.
+TEST(RenderVideoChild, FramesLostAfterTheLastWriteFailTheVideoEvenWhenTheEncoderExitsWell) {
+  lb_test::ResTempDir dir;
+  // Reads nothing, then leaves with status 0 while the writer is still blocked
+  // on the first frame.
+  const std::string leaver = dir.write("enc-leave", "#!/bin/sh\nsleep 1\nexit 0\n");
+  ASSERT_EQ(chmod(leaver.c_str(), 0755), 0);
+  lb_render::VideoSettings settings;
+  settings.ffmpeg = leaver;
+  settings.output = dir.path("out.mp4");
+  settings.width = 640;  // frames far larger than a pipe's buffer
+  settings.height = 360;
+  settings.fps = 30;
+  settings.to = 1;
+  std::string error;
+  lb_render::VideoEncoder encoder;
+  ASSERT_TRUE(encoder.start(settings, &error)) << error;
+  const lb_render::Image frame = uniformImage(640, 360, 1);
+  // Both fit the queue at once, long before the stand-in leaves.
+  ASSERT_TRUE(encoder.write(frame, &error)) << error;
+  ASSERT_TRUE(encoder.write(frame, &error)) << error;
+  EXPECT_FALSE(encoder.finish(&error));
+  EXPECT_NE(error.find("ffmpeg stopped reading frames"), std::string::npos) << error;
+  EXPECT_NE(error.find("exit status 0"), std::string::npos) << error;
+  EXPECT_NE(error.find(settings.output), std::string::npos) << error;
+}
+
 TEST(RenderVideoChild, PresetIsPassedToX264AndOnlyItsNamesAreAccepted) {
   lb_render::VideoSettings settings;
   settings.ffmpeg = "ffmpeg";

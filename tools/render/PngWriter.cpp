@@ -2,6 +2,7 @@
 
 #include "FrameRenderer.h"
 #include "OutputFile.h"
+#include "Platform.h"
 
 #include <png.h>
 
@@ -54,7 +55,7 @@ bool writePng(const std::string& path, const Image& image, std::string* error) {
   // Written beside the target and renamed over it once complete: a frame that
   // does not fit never leaves a truncated file, nor destroys the one there.
   lb_engine::OutputFile output(path);
-  FILE* file = std::fopen(output.temporary().c_str(), "wb");
+  FILE* file = lb_engine::openFile(output.temporary(), "wb");
   if (file == nullptr) {
     *error = "cannot write " + path + ": " + std::strerror(errno) + "; " + output.unchangedNote();
     return false;

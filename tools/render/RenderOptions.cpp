@@ -1,7 +1,8 @@
 #include "RenderOptions.h"
 
 #include "CommandLine.h"
-
+#include "OutputFile.h"
+#include "Platform.h"
 
 #include <cerrno>
 #include <cmath>
@@ -50,7 +51,7 @@ bool parsePositive(const std::string& text, int* value) {
 
 bool isDirectory(const std::string& path) {
   std::error_code error;
-  return std::filesystem::is_directory(path, error);
+  return std::filesystem::is_directory(lb_engine::fsPath(path), error);
 }
 
 bool makeDirectories(const std::string& path, std::string* error) {
@@ -59,7 +60,7 @@ bool makeDirectories(const std::string& path, std::string* error) {
     const std::string prefix = path.substr(0, i);
     if (isDirectory(prefix)) continue;
     std::error_code failure;
-    if (!std::filesystem::create_directory(prefix, failure) && failure) {
+    if (!std::filesystem::create_directory(lb_engine::fsPath(prefix), failure) && failure) {
       *error = "cannot create the folder " + prefix + ": " + failure.message();
       return false;
     }
@@ -288,8 +289,7 @@ double sequenceTime(double from, int fps, size_t k) { return from + static_cast<
 
 bool outputPaths(const std::string& out, size_t frameCount, const std::string& cwd,
                  std::vector<std::string>* paths, std::string* error, FolderNaming naming) {
-  std::string base = out;
-  if (!base.empty() && base[0] != '/') base = cwd + "/" + base;
+  std::string base = lb_engine::outputPathFrom(out, cwd);
   paths->clear();
 
   size_t begin = 0;

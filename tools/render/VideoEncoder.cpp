@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 // The release runs on GCC 11's C++ runtime (GLIBCXX_3.4.29). GCC 12's libstdc++
 // exports condition_variable::wait(unique_lock<mutex>&) twice: the version its
@@ -136,7 +138,21 @@ bool VideoEncoder::finish(std::string* error) {
   stopWriter();
   ffmpeg_.closeInput();
   std::string how;
-  if (!ffmpeg_.wait(&how, &encoderCpuSeconds_)) {
+  const bool exitedWell = ffmpeg_.wait(&how, &encoderCpuSeconds_);
+  // The writer may have failed on frames already queued after the last
+  // write() returned: ffmpeg then ended (even with status 0) without them, and
+  // its file is short.
+  std::string writeError;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    writeError = writeError_;
+  }
+  if (!writeError.empty()) {
+    *error = writeError + " while encoding " + settings_.output + "; ffmpeg ended with " + how +
+             ", its messages, if any, are above";
+    return false;
+  }
+  if (!exitedWell) {
     *error = "ffmpeg failed (" + how + ") while encoding " + settings_.output +
              "; its messages, if any, are above";
     return false;
@@ -151,7 +167,8 @@ void VideoEncoder::abort() {
   ffmpeg_.closeInput();
   if (!ffmpeg_.running()) return;
   ffmpeg_.wait(nullptr, nullptr);
-  std::remove(settings_.output.c_str());
+  std::error_code ignored;
+  std::filesystem::remove(lb_engine::fsPath(settings_.output), ignored);
 }
 
 }  // namespace lb_render

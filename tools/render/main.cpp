@@ -21,7 +21,6 @@
 #include <chrono>
 #include <cstdio>
 #include <exception>
-#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
@@ -63,18 +62,6 @@ int fail(const std::string& message) {
 
 void warn(const std::string& message) { std::fprintf(stderr, "%s: warning: %s\n", kProgram, message.c_str()); }
 
-std::string workingDirectory() {
-  std::error_code error;
-  const std::filesystem::path cwd = std::filesystem::current_path(error);
-  return error ? "." : cwd.generic_string();
-}
-
-// A path from the root (on Windows also one from the current drive's root,
-// "/x" or "\\x") is kept; anything else is taken from `cwd`.
-std::string absolute(const std::string& path, const std::string& cwd) {
-  return !path.empty() && std::filesystem::path(path).has_root_directory() ? path : cwd + "/" + path;
-}
-
 // Refuses what can be refused before anything is loaded: a video that H.264
 // cannot hold or that no ffmpeg can make.
 bool checkVideoRequest(Run* run, std::string* error) {
@@ -103,7 +90,7 @@ bool checkVideoRequest(Run* run, std::string* error) {
 // gave them in, before locating the data set may change it.
 bool planFrames(Run* run, std::string* error) {
   const lb_render::RenderOptions& o = run->options;
-  const std::string cwd = workingDirectory();
+  const std::string cwd = lb_engine::workingFolder();
   if (run->stills()) run->times = o.times;
   if (run->sequence()) {
     const size_t count = lb_render::sequenceFrameCount(o.from, o.to, o.fps);
@@ -113,11 +100,11 @@ bool planFrames(Run* run, std::string* error) {
   const auto naming = run->sequence() ? lb_render::FolderNaming::kSequence : lb_render::FolderNaming::kStills;
   if (!o.out.empty() && !lb_render::outputPaths(o.out, run->times.size(), cwd, &run->paths, error, naming))
     return false;
-  if (run->sheet()) run->sheetPath = absolute(o.contactSheet, cwd);
+  if (run->sheet()) run->sheetPath = lb_engine::outputPathFrom(o.contactSheet, cwd);
   if (run->encodes()) {
     // ffmpeg writes a temporary beside the target, so that a failed or
     // interrupted export never leaves a broken file in place of a good one.
-    run->videoFile.reset(new lb_engine::OutputFile(absolute(o.video, cwd)));
+    run->videoFile.reset(new lb_engine::OutputFile(lb_engine::outputPathFrom(o.video, cwd)));
     run->video.output = run->videoFile->temporary();
     run->video.width = o.width;
     run->video.height = o.height;
@@ -144,10 +131,10 @@ bool checkDataSet(Run* run, std::string* error) {
   if (!run->encodes()) return true;
   if (access(lb_dataset::kMusicPath, R_OK) != 0) {
     *error = std::string("--video muxes in the music, but ") + lb_dataset::kMusicPath + " cannot be read in " +
-             workingDirectory();
+             lb_engine::workingFolder();
     return false;
   }
-  run->video.music = workingDirectory() + "/" + lb_dataset::kMusicPath;
+  run->video.music = lb_engine::workingFolder() + "/" + lb_dataset::kMusicPath;
   return true;
 }
 
