@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The show's options for those who present it, run as an organiser runs them,
 # each watch on an X server of its own:
-# - every wrong value exits 2 with one line naming it, before any window;
+# - every wrong value exits 2 with one line naming it, before any window, and
+#   shows it in a message box where boxes are on;
 # - --mute opens no audio device (SDL's disk driver writes a file when one is
 #   opened), and the show still ends by itself at 130 s;
 # - --windowed --size 800x450 is an 800x450 window showing the lit show, with
@@ -43,7 +44,7 @@ cleanup() {
 }
 trap cleanup EXIT
 
-for tool in "$show" "$render" "$match" "$cursor_hidden" "$grab_png"; do
+for tool in "$show" "$render" "$match" "$cursor_hidden" "$grab_png" "$build/tests/send_close"; do
   [ -x "$tool" ] || { note "$tool is missing: build it first"; exit 1; }
 done
 for tool in Xvfb xdotool xwininfo ffmpeg; do
@@ -143,6 +144,29 @@ for args in "--size 0x0" "--size banana" "--size 800x" "--vsync maybe" "--displa
     fail=1
   fi
 done
+
+# 1b. With message boxes on (a shortcut's options are wrong where nobody reads
+#     standard error), the wrong value is shown in a box; closing it ends the
+#     show with status 2.
+(cd "$build" && exec env -u LB_NO_ERROR_BOX SDL_AUDIODRIVER=dummy timeout 60 "$show" --size banana \
+  >"$tmp/out.txt" 2>"$tmp/err.txt") &
+pid=$!
+pids+=("$pid")
+box=$(find_window_titled "Lattice Bloom cannot start" "$pid")
+if [ -z "$box" ]; then
+  note "--size banana: no message box appeared"
+  fail=1
+elif ! request_close_until_exit "$pid" "$box" "$build/tests/send_close"; then
+  note "--size banana: the message box did not close on a close request"
+  fail=1
+fi
+kill "$pid" 2>/dev/null
+wait "$pid"
+status=$?
+if [ $status -ne 2 ] || ! grep -q -- "--size" "$tmp/err.txt"; then
+  note "--size banana with a box: expected status 2 and the message, got $status: $(cat "$tmp/err.txt")"
+  fail=1
+fi
 
 # 2. --mute: SDL's disk audio driver writes every opened device's sound to a
 #    file; with --mute none may appear, without it one must (so the check can
