@@ -118,6 +118,29 @@ wineboot -i >/dev/null 2>&1
 wineserver -w
 play windows "$windows" wine ./lattice-bloom.exe
 
+# The options on Windows: a wrong value is status 2 with its line, and
+# --windowed --size 800x450 is a window of that size.
+status=0
+(cd "$windows" && wine ./lattice-bloom.exe --size banana >"$tmp/show.out" 2>"$tmp/show.err") || status=$?
+if [ $status -ne 2 ] || ! grep -q -- "--size needs WIDTHxHEIGHT" "$tmp/show.err"; then
+  note "windows --size banana: expected status 2 and its message, got $status: $(tail -2 "$tmp/show.err" | tr '\n' ' ')"
+  fail=1
+fi
+(cd "$windows" && exec wine ./lattice-bloom.exe --windowed --size 800x450 >"$tmp/show.out" 2>"$tmp/show.err") &
+pid=$!
+win=$(find_window_titled "Lattice Bloom" "$pid")
+size=""
+[ -n "$win" ] && size=$(xwininfo -id "$win" | awk -F: '/Width/ { w = $2 } /Height/ { h = $2 } END { printf "%dx%d", w, h }')
+if [ "$size" != 800x450 ]; then
+  note "windows --windowed --size 800x450: the window is ${size:-missing}"
+  fail=1
+else
+  note "windows --windowed --size 800x450: a window of 800x450"
+fi
+press_escape_until_exit "$pid" "$win" || kill "$pid" 2>/dev/null
+wait "$pid" || true
+pid=""
+
 # --- 4. The capture video's streams, on a 2 s stretch made with its settings ---------
 bash "$root/scripts/package-party.sh" --capture-sample 60 62 "$tmp/sample.mp4"
 probe() { ffprobe -v error -select_streams "$1" -show_entries "stream=$2" -of default=nw=1 "$tmp/sample.mp4"; }
