@@ -31,7 +31,7 @@ timed() {
 video=$(timed --video "$tmp/clip.mp4")
 grep "drawing" "$tmp/log" | sed 's/^/  video: /'
 png=$(timed --out "$tmp/frames/")
-grep "drawing" "$tmp/log" | sed 's/^/  png:   /'
+grep "drawing" "$tmp/log" | sed 's/^/  png:   /' || true
 bytes=$(du -sb "$tmp/frames" | cut -f1)
 echo "bench-png: $frames frames at $size from ${from} s on $(nproc) cores:"
 echo "bench-png:   video $video s, PNG sequence $png s ($((bytes / frames / 1024)) KiB a frame)"
