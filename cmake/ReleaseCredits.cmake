@@ -9,3 +9,7 @@ foreach(line ${lb_credit_lines})
   list(GET parts 1 handle)
   string(APPEND LB_RELEASE_CREDITS "${role}: ${handle}\n")
 endforeach()
+
+# LB_RELEASE_OPTIONS: the show's options for those who present it, the same
+# text in both READMEs.
+file(READ ${CMAKE_SOURCE_DIR}/cmake/release-options.txt LB_RELEASE_OPTIONS)

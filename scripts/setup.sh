@@ -25,12 +25,14 @@ run_packages=(
   xvfb xauth libgl1-mesa-dri
 )
 # Everything else: tests, end-to-end scripts, benchmarks, fuzzers, video export,
-# the documentation's diagram, the manual pages and the checkers of the Debian
-# package, menu entry, metadata and icon.
+# a two-monitor X server (Xorg's dummy driver, xrandr), the documentation's
+# diagram, the manual pages and the checkers of the Debian package, menu entry,
+# metadata and icon.
 test_packages=(
   git ccache
   libgtest-dev libgmock-dev libglm-dev
   xdotool x11-utils openbox libxfixes-dev
+  xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
   ffmpeg gnuplot-nox graphviz
   clang libclang-rt-14-dev
   libbenchmark-dev libtinyobjloader-dev libassimp-dev

@@ -17,7 +17,7 @@ namespace lb_render {
 namespace {
 
 // Kept free of C++ objects with destructors: libpng reports errors by longjmp.
-bool writeRows(FILE* file, int width, int height, png_bytep* rows, char* message, size_t messageSize) {
+bool writeRows(FILE* file, int width, int height, png_bytep* rows, bool fast, char* message, size_t messageSize) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (png == nullptr) {
     std::snprintf(message, messageSize, "out of memory");
@@ -35,6 +35,10 @@ bool writeRows(FILE* file, int width, int height, png_bytep* rows, char* message
     return false;
   }
   png_init_io(png, file);
+  if (fast) {
+    png_set_compression_level(png, 1);
+    png_set_filter(png, PNG_FILTER_TYPE_BASE, PNG_FILTER_SUB);
+  }
   png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, PNG_COLOR_TYPE_RGB,
                PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
@@ -46,7 +50,7 @@ bool writeRows(FILE* file, int width, int height, png_bytep* rows, char* message
 
 }  // namespace
 
-bool writePng(const std::string& path, const Image& image, std::string* error) {
+bool writePng(const std::string& path, const Image& image, std::string* error, PngCompression compression) {
   if (image.width <= 0 || image.height <= 0 ||
       image.rgb.size() != static_cast<size_t>(image.width) * image.height * 3) {
     *error = "cannot write " + path + ": the image has no pixels or the wrong number of them";
@@ -66,7 +70,8 @@ bool writePng(const std::string& path, const Image& image, std::string* error) {
         const_cast<png_bytep>(image.rgb.data() + static_cast<size_t>(y) * image.width * 3);
   char message[128] = {0};
   errno = 0;
-  const bool encoded = writeRows(file, image.width, image.height, rows.data(), message, sizeof message);
+  const bool encoded = writeRows(file, image.width, image.height, rows.data(), compression == PngCompression::kFast,
+                                   message, sizeof message);
   // libpng reports a short write only as its own error; errno says why.
   const int writeErrno = errno;
   const bool closed = std::fclose(file) == 0;

@@ -1,6 +1,7 @@
 #include "VideoEncoder.h"
 
 #include "FrameRenderer.h"
+#include "OldCxxRuntime.h"
 
 #include <cerrno>
 #include <chrono>
@@ -9,16 +10,6 @@
 #include <cstring>
 #include <filesystem>
 #include <system_error>
-
-// The release runs on GCC 11's C++ runtime (GLIBCXX_3.4.29). GCC 12's libstdc++
-// exports condition_variable::wait(unique_lock<mutex>&) twice: the version its
-// headers bind to, GLIBCXX_3.4.30, which a thread cancellation may unwind
-// through, and the GLIBCXX_3.4.11 one every runtime since GCC 4.4 has. No thread
-// here is ever cancelled, so the two behave the same: bind to the old one.
-#if defined(__GLIBCXX__) && defined(__ELF__)
-__asm__(".symver _ZNSt18condition_variable4waitERSt11unique_lockISt5mutexE,"
-        "_ZNSt18condition_variable4waitERSt11unique_lockISt5mutexE@GLIBCXX_3.4.11");
-#endif
 
 namespace lb_render {
 
@@ -49,10 +40,12 @@ std::vector<std::string> ffmpegArguments(const VideoSettings& s) {
           // Input 1: the music over the same span of the clock.
           "-ss", formatNumber(s.from), "-t", formatNumber(s.to - s.from), "-i", s.music,
           "-map", "0:v:0", "-map", "1:a:0",
-          "-c:v", "libx264", "-preset", s.preset, "-pix_fmt", "yuv420p", "-crf", "18",
+          // High profile, as players and video sites expect of H.264 in 4:2:0.
+          "-c:v", "libx264", "-preset", s.preset, "-profile:v", "high", "-pix_fmt", "yuv420p", "-crf", "18",
           // Silence after the music's end keeps the audio as long as the pictures;
-          // -shortest then ends the file with the last frame.
-          "-c:a", "aac", "-b:a", "192k", "-af", "apad", "-shortest",
+          // -shortest then ends the file with the last frame. 48 kHz, the rate of
+          // video (the music is 44.1 kHz).
+          "-c:a", "aac", "-b:a", "192k", "-ar", "48000", "-af", "apad", "-shortest",
           "-movflags", "+faststart", s.output};
 }
 

@@ -11,6 +11,7 @@
 #include "HeadlessContext.h"
 #include "MyDemo.h"
 #include "OutputFile.h"
+#include "PngQueue.h"
 #include "PngWriter.h"
 #include "Progress.h"
 #include "RenderOptions.h"
@@ -163,6 +164,7 @@ struct Outputs {
   std::unique_ptr<lb_render::ContactSheet> sheet;
   lb_render::LabelFont font;
   lb_render::VideoEncoder encoder;
+  std::unique_ptr<lb_render::PngQueue> pngs;  // a sequence's PNG files, compressed while drawing goes on
   StageClock clock;  // where the run's time went
   bool videoDone = false;   // the video replaced its target
   bool sheetTried = false;  // writing the contact sheet began (it then reports its own failure)
@@ -178,12 +180,17 @@ bool openOutputs(Run* run, const MyDemo& demo, Outputs* outputs, std::string* er
     if (!outputs->font.load(lb_render::defaultLabelFont(), layout.fontPixels, error)) return false;
     outputs->sheet.reset(new lb_render::ContactSheet(layout));
   }
+  if (run->sequence() && !run->paths.empty()) outputs->pngs.reset(new lb_render::PngQueue());
   return !run->encodes() || outputs->encoder.start(run->video, error);
 }
 
 // Hands frame i to every output that takes it.
 bool writeFrame(const Run& run, size_t i, const lb_render::Image& image, Outputs* outputs, std::string* error) {
-  if (!run.paths.empty() && !lb_render::writePng(run.paths[i], image, error)) return false;
+  if (outputs->pngs) {
+    if (!outputs->pngs->write(run.paths[i], image, error)) return false;
+  } else if (!run.paths.empty() && !lb_render::writePng(run.paths[i], image, error)) {
+    return false;
+  }
   if (run.encodes() && !outputs->encoder.write(image, error)) {
     std::string status;
     outputs->encoder.finish(&status);
@@ -260,9 +267,18 @@ bool finishOutputs(const Run& run, Outputs* outputs, std::string* error) {
                 kProgram, clock.render, clock.readBack, outputs->encoder.waitSeconds() + clock.drain, clock.drain,
                 outputs->encoder.encoderCpuSeconds(), run.video.preset.c_str());
   }
-  if (run.sequence() && !run.paths.empty())
+  if (outputs->pngs) {
+    StageClock& clock = outputs->clock;
+    clock.start();
+    double drain = 0;
+    if (!outputs->pngs->finish(error)) return false;
+    clock.stop(&drain);
     std::printf("%s: %zu frames -> %s ... %s\n", kProgram, run.paths.size(), run.paths.front().c_str(),
                 run.paths.back().c_str());
+    // Drawing held up by compression, while it ran and after the last frame.
+    std::printf("%s: %.1f s drawing, %.1f s reading back, %.1f s waiting for PNG compression (%.1f s at the end)\n",
+                kProgram, clock.render, clock.readBack, outputs->pngs->waitSeconds() + drain, drain);
+  }
   if (outputs->sheet) {
     if (lb_engine::stopSignal() != 0) {
       *error = lb_engine::describeStopSignal();
