@@ -8,6 +8,8 @@
 #   - a quick click (press and release together), a click held 120 ms, Enter
 #     and Space on the focused Start button each start the show with the music
 #     playing: the mixer's position advances with the show's clock;
+#   - a show started by a link without a gesture plays silent, says so, and
+#     its Sound on button starts the music at the clock's position;
 #   - F shows the canvas full screen at the screen's size in device pixels;
 #     Escape stops the show;
 #   - in each of the ten scenes (#t=T&autostart&hold) the picture matches the
@@ -32,7 +34,7 @@ while [ $# -gt 0 ]; do
   case "$1" in
     --no-package) package=0 ;;
     --keep) keep=$2; shift ;;
-    -h | --help) sed -n '2,24p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h | --help) sed -n '2,26p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "usage: scripts/check-web.sh [--no-package] [--keep DIR]" >&2; exit 2 ;;
   esac
   shift
@@ -131,7 +133,7 @@ for browser in $browsers; do
   full_screen=""
   [ "$browser" = chromium ] && full_screen=--full-screen
   run $browser zip "" show "$served/site/index.html" "$out/$browser-zip" --times "${times[@]}" \
-    --frame-times "$frame_times" $full_screen
+    --frame-times "$frame_times" $full_screen --late-sound
   run $browser single "" show "file://$tmp/www/single.html" "$out/$browser-single" \
     --times "${single_times[@]}" --local-only
   run $browser bad-zip "" error "$served/bad/index.html" "$out/$browser-bad-zip" --contains "$damaged"

@@ -19,7 +19,10 @@ and that the music plays: the mixer's position (the samples it delivered to
 the browser) advances with the show's clock. The first page's title card is
 captured (card.png) and the last play is stopped with Escape. --full-screen:
 on the last page, F asks for full screen, which must show the canvas at the
-screen's size in device pixels (fullscreen.png). Then it opens
+screen's size in device pixels (fullscreen.png). --late-sound: a show
+started by the link alone (#autostart, no gesture) must play silent and say
+so, and its Sound on button must start the music at the clock's position
+(silent.png). Then it opens
 PAGE#t=T&autostart&hold for each clock value and captures the still picture
 (t<T>.png); for the --frame-times it counts the frames drawn in a few seconds.
 
@@ -347,6 +350,24 @@ def check_show(page, args):
             page.wait_for("lbState.phase === 'ended'", 10, "the stop on Escape")
             page.metrics(1)
 
+    if args.late_sound:
+        # Started without a gesture: silent, and the page says so; its Sound on
+        # button then starts the music where the show is.
+        page.open(args.url + "#autostart")
+        page.wait_for("window.lbState && lbState.phase === 'playing' && lbState.firstFrameAt !== null", 180,
+                      "the show started by the link")
+        page.pump(0.5)
+        silent = page.evaluate("[Module._lb_web_music(), getComputedStyle(document.getElementById('sound-note'))"
+                               ".display !== 'none']")
+        if silent != [-1, True]:
+            page.problems.append("a show started without a gesture: music %s, note shown %s" % tuple(silent))
+        page.screenshot(args.out + "/silent.png")
+        x, y = page.evaluate("(function () { const r = document.getElementById('sound-on').getBoundingClientRect();"
+                             " return [r.left + r.width / 2, r.top + r.height / 2]; })()")
+        page.click(x, y, 0)
+        offset = music_follows_clock(page, "sound-on")
+        measures.append(("music_minus_clock_s_sound_on", None if offset is None else round(offset, 3)))
+
     frame_times = [t for t in args.frame_times.split(",") if t]
     for t in args.times:
         page.open("%s#t=%s&autostart&hold" % (args.url, t))
@@ -404,6 +425,7 @@ def main(argv):
     parser.add_argument("--gestures", default="quick,held,enter,space")
     parser.add_argument("--frame-times", default="")
     parser.add_argument("--full-screen", action="store_true")
+    parser.add_argument("--late-sound", action="store_true")
     parser.add_argument("--contains", default="")
     parser.add_argument("--local-only", action="store_true")
     parser.add_argument("--browser", choices=["chromium", "firefox"], default="chromium")
