@@ -30,7 +30,8 @@ error: the page must end in words (an error visible on the page, holding
 TEXT), within a minute; captured as error.png.
 
 --local-only: every request the page makes must stay inside the page itself
-(its own file, data: or blob: URLs): the single-file form opened from disk.
+(its own file, data: or blob: URLs), and its links to files must point at
+the copies it carries: the single-file form opened from disk.
 
 Any console error or uncaught exception fails a show run. Prints the
 measurements as "name value" lines and exits non-zero on any failure.
@@ -408,6 +409,12 @@ def check_error(page, args):
 
 
 def check_requests(page, url):
+    # A link to a file beside the page (the notices) would find nothing beside
+    # a single file on disk: the page must point it at the copy it carries.
+    beside = page.evaluate("Array.from(document.querySelectorAll('a[href]'), a => a.href)"
+                           ".filter(h => /^(file|https?):/.test(h) && h.split('#')[0] !== location.href.split('#')[0])")
+    for link in beside or []:
+        page.problems.append("the page links to %s, outside itself" % link)
     own = url.split("#")[0]
     leaving = [r for r in page.requests
                if r.split("#")[0] != own and not r.startswith(("data:", "blob:", "about:"))]
