@@ -80,18 +80,20 @@ note "zip $(du -k "$zip" | cut -f1) KiB; single file $(du -k "$single" | cut -f1
 # first line an index far out of range), served and as a single file.
 cp -r "$site" "$tmp/www/bad"
 damaged=$(/usr/bin/python3 - "$tmp/www/bad" <<'PY'
-import json, re, sys
+import re, sys
 site = sys.argv[1]
 script = open(site + "/lattice-bloom.js", encoding="utf-8").read()
-entries = re.findall(r'\{"filename": "[^"]*\.obj", "start": \d+, "end": \d+\}', script)
+# The package's table of contents in the loader: name, start and end offsets.
+entries = re.findall(r'"filename":\s*"([^"]*\.obj)",\s*"start":\s*(\d+),\s*"end":\s*(\d+)', script)
 data = bytearray(open(site + "/lattice-bloom.data", "rb").read())
 bad = b"f 1 2 99999999"
-for entry in map(json.loads, entries):
-    first = bytes(data[entry["start"]:entry["end"]]).split(b"\n", 1)[0]
+for name, start, end in entries:
+    start, end = int(start), int(end)
+    first = bytes(data[start:end]).split(b"\n", 1)[0]
     if len(first) >= len(bad):
-        data[entry["start"]:entry["start"] + len(first)] = bad.ljust(len(first))
+        data[start:start + len(first)] = bad.ljust(len(first))
         open(site + "/lattice-bloom.data", "wb").write(data)
-        print(entry["filename"].rsplit("/", 1)[-1])
+        print(name.rsplit("/", 1)[-1])
         break
 else:
     sys.exit("check-web: no mesh found in the data set to damage")

@@ -9,7 +9,7 @@ set -euo pipefail
 www=$1 log=$2 browser=$3 extra=$4 client=$5
 shift 5
 ip link set lo up
-/usr/bin/python3 -m http.server 8088 --bind 127.0.0.1 --directory "$www" 2>"$log.server" &
+/usr/bin/python3 -m http.server 8088 --bind 127.0.0.1 --directory "$www" >"$log.server" 2>&1 &
 server=$!
 profile=$(mktemp -d)
 status=0
