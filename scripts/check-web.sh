@@ -54,6 +54,11 @@ browsers=${LB_WEB_BROWSERS:-chromium firefox}
 # PSNR, another scene 10.5 to 12.2 dB. 25 dB is 8 dB under the worst match and
 # 13 dB over the best mismatch.
 min_psnr=25
+# Greetings shakes its camera with two random draws every frame, so a held
+# clock still moves the picture a little: the page's frame is a later one
+# than the renderer's first (measured 23.7 and 25.5 dB; other scenes at most
+# 12.9 dB against it).
+min_psnr_shaken=20 shaken_time=70
 
 [ "$package" = 1 ] && bash "$root/scripts/package-web.sh"
 zip=$(ls "$root"/dist/lattice-bloom-*-web.zip 2>/dev/null | head -1)
@@ -152,7 +157,7 @@ psnr() {
     -f null - 2>&1 | sed -n 's/.*average:\([0-9.inf]*\).*/\1/p' | sed 's/inf/99/'
 }
 compare() {  # FORM TIMES...
-  local form=$1 t own other p best best_at
+  local form=$1 t own other p best best_at min
   shift
   for t in "$@"; do
     shot="$out/$form/t$t.png"
@@ -166,7 +171,9 @@ compare() {  # FORM TIMES...
     done
     note "$form: t=$t: $own dB against the Linux frame, at most $best dB against another (t=$best_at)"
     awk -v a="$own" -v b="$best" 'BEGIN { exit !(a > b) }' || { note "$form: t=$t looks more like t=$best_at"; fail=1; }
-    awk -v a="$own" -v m="$min_psnr" 'BEGIN { exit !(a >= m) }' || { note "$form: t=$t: under $min_psnr dB"; fail=1; }
+    min=$min_psnr
+    [ "$t" = "$shaken_time" ] && min=$min_psnr_shaken
+    awk -v a="$own" -v m="$min" 'BEGIN { exit !(a >= m) }' || { note "$form: t=$t: under $min dB"; fail=1; }
   done
 }
 for browser in $browsers; do

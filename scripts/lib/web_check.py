@@ -87,9 +87,7 @@ class Chromium(Browser):
         self.call("Runtime.enable")
         self.call("Log.enable")
         self.call("Page.enable")
-        if local_only:
-            # Small buffers: the protocol keeps no copies of the page's large bodies.
-            self.call("Network.enable", maxTotalBufferSize=1 << 20, maxResourceBufferSize=1 << 16)
+        self.watch_network = local_only
         self.metrics(1)
 
     def metrics(self, scale):
@@ -156,6 +154,11 @@ class Chromium(Browser):
     def open(self, url):
         self.call("Page.navigate", url="about:blank")
         self.pump(0.2)
+        if self.watch_network:
+            # Afresh for each page: a second load of the 10 MB single file
+            # stalls with the previous one's records still held.
+            self.call("Network.disable")
+            self.call("Network.enable", maxTotalBufferSize=1 << 20, maxResourceBufferSize=1 << 16)
         self.call("Page.navigate", url=url)
 
     def screenshot(self, path):
