@@ -10,6 +10,7 @@ namespace lb_engine {
 namespace {
 
 std::string boxTitle;
+FatalReporter fatalReporter = nullptr;
 
 bool boxesSuppressed() {
   const char* off = std::getenv("LB_NO_ERROR_BOX");
@@ -32,8 +33,11 @@ void reportError(const char* program, const std::string& message) {
   SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, boxTitle.c_str(), message.c_str(), nullptr);
 }
 
+void setFatalReporter(FatalReporter reporter) { fatalReporter = reporter; }
+
 void fatalError(const std::string& message) {
   reportError("", message);
+  if (fatalReporter != nullptr) fatalReporter(message);
   std::exit(1);
 }
 

@@ -27,4 +27,10 @@ void reportError(const char* program, const std::string& message);
 // find the data set unusable (a missing catalogue key, a damaged mesh).
 [[noreturn]] void fatalError(const std::string& message);
 
+// Where a program's user sees neither standard error nor a box (a web page,
+// whose runtime swallows the exit), its entry point registers a reporter:
+// fatalError hands it the message before ending the program. Null: none.
+using FatalReporter = void (*)(const std::string& message);
+void setFatalReporter(FatalReporter reporter);
+
 }  // namespace lb_engine

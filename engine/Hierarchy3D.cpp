@@ -25,11 +25,21 @@ void Node::draw() {
   if (mesh != nullptr) mesh->draw();
 }
 
-void Hierarchy3D::addNode(std::string name, Node* node) { nodes[name] = node; }
+void Hierarchy3D::addNode(std::string name, Node* node) {
+  if (nodes.find(name) == nodes.end()) names.push_back(name);
+  nodes[name] = node;
+}
 
 Node* Hierarchy3D::getNode(std::string name) const {
   auto it = nodes.find(name);
   return it == nodes.end() ? nullptr : it->second;
+}
+
+std::vector<Node*> Hierarchy3D::inOrder() const {
+  std::vector<Node*> ordered;
+  ordered.reserve(names.size());
+  for (const std::string& name : names) ordered.push_back(nodes.at(name));
+  return ordered;
 }
 
 }  // namespace lb_engine

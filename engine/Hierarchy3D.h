@@ -40,8 +40,9 @@ class Node {
 
 class Hierarchy3D {
  public:
-  // Not owning. Iteration order is the map's own and is what the scenes use to
-  // pair parts with their per-part random values.
+  // Not owning. The map's own iteration order differs between standard
+  // libraries, so scenes that pair parts with per-part values walk
+  // inOrder() instead.
   std::unordered_map<std::string, Node*> nodes;
 
   Hierarchy3D() {}
@@ -50,6 +51,12 @@ class Hierarchy3D {
   void addNode(std::string name, Node* node);
   // Null for a name never added; the lookup does not add an entry.
   Node* getNode(std::string name) const;
+  // Every node once, in the order its name was first added (the hierarchy
+  // file's line order): the same on every platform and standard library.
+  std::vector<Node*> inOrder() const;
+
+ private:
+  std::vector<std::string> names;  // first-added order of the keys of nodes
 };
 
 }  // namespace lb_engine

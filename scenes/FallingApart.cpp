@@ -148,8 +148,8 @@ void FallingApart::show(double t) {
   }
 
   size_t k = 0;
-  for (const auto& entry : scatteredRobot->nodes) {
-    const Matrix world = partMatrix(entry.second->getMatrix(), k, t);
+  for (const lb_engine::Node* part : scatteredRobot->inOrder()) {
+    const Matrix world = partMatrix(part->getMatrix(), k, t);
     const Matrix modelView = world * view;
     program->setParam("pmatrix", modelView * projection);
     program->setParam("nmatrix", modelView);

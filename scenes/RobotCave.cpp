@@ -101,8 +101,8 @@ void RobotCave::show(double t) {
   // Each part is shown as the plain cube at its baked position: the baked
   // rotation is deliberately not used.
   size_t k = 0;
-  for (const auto& entry : robot->nodes) {
-    const Matrix baked = entry.second->getMatrix();
+  for (const lb_engine::Node* part : robot->inOrder()) {
+    const Matrix baked = part->getMatrix();
     double position[3];
     partPosition(t, startTime, arrivalTime(k), &baked.values[12], position);
     Matrix model;

@@ -4,6 +4,9 @@
 #       .wasm and .data (the data set), LICENSE, THIRD-PARTY-NOTICES.txt and
 #       screenshot.png; it plays from any static web server
 #       (scripts/serve-web.sh serves it here)
+#   dist/lattice-bloom-VERSION-web.html  the same page as one self-contained
+#       file (script, WebAssembly, data set and linked files inside): it plays
+#       opened straight from disk, with no server (what competitions ask for)
 # The libraries come from scripts/web-deps.sh (built once into a cache); the data
 # set and the screenshot from the native build in build/ (or $LB_BUILD_DIR),
 # built here as far as they need; the WebAssembly in build-web/ (or
@@ -14,7 +17,7 @@ build=${LB_BUILD_DIR:-$root/build}
 web_build=${LB_WEB_BUILD_DIR:-$root/build-web}
 dist=$root/dist
 case "${1:-}" in
-  -h | --help) sed -n '2,10p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+  -h | --help) sed -n '2,13p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
   "") ;;
   *) echo "usage: scripts/package-web.sh [--help]" >&2; exit 2 ;;
 esac
@@ -51,6 +54,8 @@ if [ -n "${DISPLAY:-}" ]; then "${render[@]}" >/dev/null
 else xvfb-run -a -s "-screen 0 1280x720x24" "${render[@]}" >/dev/null; fi
 
 mkdir -p "$dist"
-rm -f "$dist"/lattice-bloom-*-web.zip
+rm -f "$dist"/lattice-bloom-*-web.zip "$dist"/lattice-bloom-*-web.html
 (cd "$stage" && TZ=UTC zip -q -r -X "$dist/$name.zip" "$name")
 echo "package-web: $dist/$name.zip ($(du -h "$dist/$name.zip" | cut -f1))"
+/usr/bin/python3 "$root/scripts/lib/web_single.py" "$stage/$name" "$dist/$name.html"
+echo "package-web: $dist/$name.html ($(du -h "$dist/$name.html" | cut -f1))"

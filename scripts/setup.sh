@@ -55,7 +55,7 @@ windows_packages=(
 # for checking it (ffmpeg, from test, compares its pictures).
 web_packages=(
   emscripten nodejs dpkg-dev zip unzip
-  chromium python3-websocket iproute2
+  chromium firefox-esr python3-websocket iproute2
 )
 
 case "$purpose" in

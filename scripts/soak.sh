@@ -276,9 +276,12 @@ cat "$out/soak.md"
 if [ -n "$docs" ]; then
   cp "$out/soak.png" "$(partial_output "$docs/benchmarks-soak.png")"
   commit_output "$docs/benchmarks-soak.png"
-  # Everything before the section, without its trailing blank lines, then the section.
+  # Everything before the section, without its trailing blank lines, then the
+  # section, then the sections after it (the web page's figures).
   { sed '/^## Long session/,$d' "$docs/benchmarks.md" | awk 'NF { while (blank--) print ""; blank = 0; print; next } { blank++ }'
-    echo; cat "$out/soak.md"; } >"$(partial_output "$docs/benchmarks.md")"
+    echo; cat "$out/soak.md"
+    awk 'after && /^## / { print ""; keep = 1 } /^## Long session/ { after = 1 } keep' "$docs/benchmarks.md"
+  } >"$(partial_output "$docs/benchmarks.md")"
   commit_output "$docs/benchmarks.md"
   echo "soak: wrote the Long session section of $docs/benchmarks.md and $docs/benchmarks-soak.png" >&2
 fi

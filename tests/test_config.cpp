@@ -3,6 +3,7 @@
 
 #include "CatalogueLine.h"
 #include "Config.h"
+#include "FatalError.h"
 #include "GlContext.h"
 #include "Gl.h"
 #include "Mesh3D.h"
@@ -13,6 +14,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -127,6 +129,22 @@ TEST(ConfigDeathTest, MissingKeysEndTheProgramNamingKindAndKey) {
   // An unreadable catalogue is simply empty, and the first look-up names it.
   Config absent(dir.path("absent.txt").c_str());
   EXPECT_EXIT(absent.getShader("default"), testing::ExitedWithCode(1), "absent.txt: no shader program");
+}
+
+// The web page's entry point registers a reporter, since its runtime swallows
+// the exit: the reporter must hear the loader's message, and the program must
+// still end with status 1 afterwards.
+TEST(ConfigDeathTest, FatalErrorsReachARegisteredReporterBeforeTheExit) {
+  lb_test::ResTempDir dir;
+  Config config(dir.write("config.txt", "").c_str());
+  EXPECT_EXIT(
+      {
+        lb_engine::setFatalReporter([](const std::string& message) {
+          std::fprintf(stderr, "reporter heard <%s>\n", message.c_str());
+        });
+        config.getFile("robothier");
+      },
+      testing::ExitedWithCode(1), "reporter heard <.*no file with key \"robothier\">");
 }
 
 class ConfigGl : public lb_test::GlTest {};

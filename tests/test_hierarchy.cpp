@@ -17,6 +17,7 @@
 
 #include <sstream>
 #include <string>
+#include <vector>
 
 using lb_engine::Hierarchy3D;
 using lb_engine::Matrix;
@@ -128,6 +129,21 @@ TEST(Hierarchy3D, NamesRepointAndMissingNamesStayMissing) {
 
   EXPECT_EQ(hier.getNode("leg"), nullptr);
   EXPECT_EQ(hier.nodes.size(), 1u);  // the failed look-up added nothing to iterate over
+  EXPECT_EQ(hier.inOrder(), std::vector<Node*>{&second});
+}
+
+// Scenes hand out per-part values in this order: it must be the order the
+// names arrived in, whatever the hash map does, re-pointed names keeping
+// their first place.
+TEST(Hierarchy3D, InOrderFollowsFirstAddition) {
+  Hierarchy3D hier;
+  std::vector<Node> parts(40);
+  for (size_t i = 0; i < parts.size(); ++i) hier.addNode("part" + std::to_string(39 - i), &parts[i]);
+  Node replacement;
+  hier.addNode("part30", &replacement);
+  const std::vector<Node*> ordered = hier.inOrder();
+  ASSERT_EQ(ordered.size(), parts.size());
+  for (size_t i = 0; i < parts.size(); ++i) EXPECT_EQ(ordered[i], i == 9 ? &replacement : &parts[i]) << i;
 }
 
 // ---------------------------------------------------------------- line parsing

@@ -8,11 +8,13 @@
 // The page's side (index.html) is the other half of this file's interface:
 //   Module.onShowReady()        everything is loaded; the button may be offered
 //   Module.onShowEnded()        the show stopped (its end, or lb_web_stop)
-//   Module.onShowFailed(text)   a fatal error, in words for the page
+//   Module.onShowFailed(text)   a fatal error, in words for the page (the
+//                               loaders' fatal errors included)
 //   Module.onShowWarning(text)  something is missing, the show plays on
 
 #include "DataSetContract.h"
 #include "DataSetLocator.h"
+#include "FatalError.h"
 #include "GlLoader.h"
 #include "MusicStart.h"
 #include "MyDemo.h"
@@ -36,12 +38,31 @@ struct Show {
   double startMs = 0.0;    // emscripten_get_now() when the clock read 0
   double lastClock = 0.0;  // seconds, the clock of the frame drawn last
   double frames = 0;       // frames drawn since the page opened
+  bool musicOn = false;    // the music was started for this play
+  double musicFrom = 0.0;  // seconds into the music where it was started
+  double mixedFrames = 0;  // sample frames the mixer handed to the browser since then
 };
 
 Show show;
 
+constexpr int kMixRate = 44100;
+constexpr int kMixBytesPerFrame = 4;  // 16-bit stereo
+
+// Runs in the audio callback, which the browser calls only while the page's
+// AudioContext runs: the samples counted are the music actually delivered.
+void countMixed(void*, Uint8*, int bytes) {
+  if (show.musicOn && Mix_PlayingMusic() != 0) show.mixedFrames += bytes / kMixBytesPerFrame;
+}
+
 void fail(const std::string& message) {
   EM_ASM({ Module.onShowFailed(UTF8ToString($0)); }, message.c_str());
+}
+
+// The loaders' fatal errors (a damaged mesh, a missing catalogue key): the
+// runtime swallows their exit, so the page hears of them here first.
+void failFromLoader(const std::string& message) {
+  show.playing = false;
+  fail(message);
 }
 
 double clockNow() {
@@ -51,6 +72,7 @@ double clockNow() {
 void stop() {
   if (!show.playing) return;
   show.playing = false;
+  show.musicOn = false;
   Mix_HaltMusic();
   EM_ASM({ Module.onShowEnded(); });
 }
@@ -76,6 +98,21 @@ void frame() {
 
 extern "C" {
 
+// Starts the music at the clock's position (a show started silent, whose page
+// got the browser's permission for sound later); 1 where it plays now.
+EMSCRIPTEN_KEEPALIVE int lb_web_sound_on() {
+  if (!show.playing || show.held || show.music == nullptr) return 0;
+  if (show.musicOn) return 1;
+  const double at = clockNow();
+  // SDL_mixer's MP3 decoder here is dr_mp3, which plays the encoder's lead-in:
+  // the music is started past it, as on Windows.
+  if (lb_show::playMusicAt(show.music, lb_dataset::kMusicPath, at) != 0) return 0;
+  show.musicOn = true;
+  show.musicFrom = at;
+  show.mixedFrames = 0;
+  return 1;
+}
+
 // Plays from `fromSeconds` on, with the music unless `withSound` is 0; with
 // `hold` set the clock stands at fromSeconds and the music stays silent.
 EMSCRIPTEN_KEEPALIVE void lb_web_start(double fromSeconds, int withSound, int hold) {
@@ -83,14 +120,19 @@ EMSCRIPTEN_KEEPALIVE void lb_web_start(double fromSeconds, int withSound, int ho
   if (fromSeconds < 0.0) fromSeconds = 0.0;
   if (fromSeconds > MyDemo::kShowLength) fromSeconds = MyDemo::kShowLength;
   Mix_HaltMusic();
+  show.musicOn = false;
   show.held = hold != 0;
   show.heldAt = fromSeconds;
-  // SDL_mixer's MP3 decoder here is dr_mp3, which plays the encoder's lead-in:
-  // the music is started past it, as on Windows.
-  if (withSound != 0 && !show.held && show.music != nullptr)
-    lb_show::playMusicAt(show.music, lb_dataset::kMusicPath, fromSeconds);
   show.startMs = emscripten_get_now() - fromSeconds * 1000.0;
   show.playing = true;
+  if (withSound != 0) lb_web_sound_on();
+}
+
+// Where the music is, in seconds, by the samples the mixer delivered to the
+// browser; -1 while no music plays (for the page and its checks).
+EMSCRIPTEN_KEEPALIVE double lb_web_music() {
+  if (!show.musicOn || Mix_PlayingMusic() == 0) return -1.0;
+  return show.musicFrom + show.mixedFrames / kMixRate;
 }
 
 EMSCRIPTEN_KEEPALIVE void lb_web_stop() { stop(); }
@@ -104,6 +146,7 @@ EMSCRIPTEN_KEEPALIVE double lb_web_frames() { return show.frames; }
 }  // extern "C"
 
 int main() {
+  lb_engine::setFatalReporter(failFromLoader);
   std::string error;
   if (!lb_engine::locateDataSet(&error)) {
     fail(error);
@@ -114,7 +157,9 @@ int main() {
     return 1;
   }
   // Without audio the show plays silently on the same clock, as on the desktop.
-  const bool audio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 && Mix_OpenAudio(44100, AUDIO_S16LSB, 2, 2048) == 0;
+  const bool audio = SDL_InitSubSystem(SDL_INIT_AUDIO) == 0 &&
+                     Mix_OpenAudio(kMixRate, AUDIO_S16LSB, 2, 2048) == 0;
+  if (audio) Mix_SetPostMix(countMixed, nullptr);
 
   // The canvas keeps the size the page gave it when it loaded; the page scales
   // it to fill the window or the screen.
