@@ -26,8 +26,19 @@ void Node::draw() {
 }
 
 void Hierarchy3D::addNode(std::string name, Node* node) {
-  if (nodes.find(name) == nodes.end()) names.push_back(name);
-  nodes[name] = node;
+  auto it = nodes.find(name);
+  if (it == nodes.end()) {
+    names.push_back(name);
+    ordered.push_back(node);
+    nodes.emplace(std::move(name), node);
+    return;
+  }
+  // A re-pointed name keeps its first place. Hierarchies are built once, at
+  // start-up, so the linear search costs nothing while the show plays.
+  for (size_t i = 0; i < names.size(); ++i) {
+    if (names[i] == name) ordered[i] = node;
+  }
+  it->second = node;
 }
 
 Node* Hierarchy3D::getNode(std::string name) const {
@@ -35,11 +46,6 @@ Node* Hierarchy3D::getNode(std::string name) const {
   return it == nodes.end() ? nullptr : it->second;
 }
 
-std::vector<Node*> Hierarchy3D::inOrder() const {
-  std::vector<Node*> ordered;
-  ordered.reserve(names.size());
-  for (const std::string& name : names) ordered.push_back(nodes.at(name));
-  return ordered;
-}
+const std::vector<Node*>& Hierarchy3D::inOrder() const { return ordered; }
 
 }  // namespace lb_engine

@@ -53,10 +53,13 @@ class Hierarchy3D {
   Node* getNode(std::string name) const;
   // Every node once, in the order its name was first added (the hierarchy
   // file's line order): the same on every platform and standard library.
-  std::vector<Node*> inOrder() const;
+  // A reference to a list kept by addNode, so that walking it while drawing a
+  // frame allocates nothing.
+  const std::vector<Node*>& inOrder() const;
 
  private:
-  std::vector<std::string> names;  // first-added order of the keys of nodes
+  std::vector<std::string> names;  // the keys of nodes, in first-added order
+  std::vector<Node*> ordered;      // their nodes, in the same order
 };
 
 }  // namespace lb_engine
