@@ -73,6 +73,18 @@ class Browser:
         state = self.evaluate("JSON.stringify(window.lbState || null)")
         raise SystemExit("web-check: %s within %d s did not happen (page state %s)" % (what, seconds, state))
 
+    def pump(self, seconds):
+        """Lets the page run, handing each protocol message (console, requests)
+        to the browser's own _event."""
+        end = time.time() + seconds
+        self.ws.settimeout(0.1)
+        while time.time() < end:
+            try:
+                self._event(json.loads(self.ws.recv()))
+            except websocket.WebSocketTimeoutException:
+                pass
+        self.ws.settimeout(180)
+
 
 class Chromium(Browser):
     """The DevTools protocol."""
@@ -139,17 +151,6 @@ class Chromium(Browser):
         if "exceptionDetails" in result:
             raise RuntimeError("evaluating %s: %s" % (expression, result["exceptionDetails"]))
         return result.get("result", {}).get("value")
-
-    def pump(self, seconds):
-        """Lets the page run, collecting console events."""
-        end = time.time() + seconds
-        self.ws.settimeout(0.1)
-        while time.time() < end:
-            try:
-                self._event(json.loads(self.ws.recv()))
-            except websocket.WebSocketTimeoutException:
-                pass
-        self.ws.settimeout(180)
 
     def open(self, url):
         self.call("Page.navigate", url="about:blank")
@@ -248,16 +249,6 @@ class Firefox(Browser):
         if result.get("type") == "exception":
             raise RuntimeError("evaluating %s: %s" % (expression, result.get("exceptionDetails", {}).get("text")))
         return self._value(result["result"])
-
-    def pump(self, seconds):
-        end = time.time() + seconds
-        self.ws.settimeout(0.1)
-        while time.time() < end:
-            try:
-                self._event(json.loads(self.ws.recv()))
-            except websocket.WebSocketTimeoutException:
-                pass
-        self.ws.settimeout(180)
 
     def open(self, url):
         self.call("browsingContext.navigate", context=self.context, url="about:blank", wait="complete")
