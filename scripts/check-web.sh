@@ -135,7 +135,17 @@ run() {  # BROWSER NAME EXTRA-FLAG WEB_CHECK-ARGS...
   local browser=$1 name=$1-$2
   shift 2
   mkdir -p "$out/$name"
-  if ! browse "$tmp/$name" "$browser" "$@" >"$tmp/$name.measures" 2>"$tmp/$name.problems"; then
+  local status=0
+  browse "$tmp/$name" "$browser" "$@" >"$tmp/$name.measures" 2>"$tmp/$name.problems" || status=$?
+  # A browser that stopped answering its protocol (web_check.py's status 75)
+  # gets one more try with a fresh one; a second hang, or any failed check,
+  # fails the pass.
+  if [ "$status" = 75 ]; then
+    note "$name: the browser stopped answering; once more with a fresh one"
+    status=0
+    browse "$tmp/$name" "$browser" "$@" >"$tmp/$name.measures" 2>"$tmp/$name.problems" || status=$?
+  fi
+  if [ "$status" != 0 ]; then
     fail=1
     note "$name: FAILED (browser log: $(tail -3 "$tmp/$name.browser" 2>/dev/null | tr '\n' ' '))"
   fi

@@ -447,5 +447,14 @@ def main(argv):
     return 1 if page.problems else 0
 
 
+# The exit status for a browser that stopped answering its protocol (a hung
+# GPU or renderer process, seen now and then with SwiftShader on a busy
+# machine): check-web.sh gives such a pass one more try with a fresh browser.
+BROWSER_HUNG = 75
+
 if __name__ == "__main__":
-    sys.exit(main(sys.argv))
+    try:
+        sys.exit(main(sys.argv))
+    except websocket.WebSocketTimeoutException:
+        print("web-check: the browser stopped answering its protocol for 180 s", file=sys.stderr)
+        sys.exit(BROWSER_HUNG)
