@@ -35,6 +35,7 @@ lb_windows_resources(lattice-bloom "Lattice Bloom, a real-time audiovisual demo"
 # of: the label font of the contact sheet is looked for beside it and in
 # Windows' fonts folder (RenderOptions' help says so).
 add_subdirectory(tools/cli)
+add_subdirectory(tools/music)  # the music's grid only: the synthesizer stays Linux-only
 set(LB_RENDER_FONT "")
 add_subdirectory(tools/render)
 target_link_options(lattice-bloom-render PRIVATE -static -static-libgcc -static-libstdc++)

@@ -4,8 +4,9 @@
 # taken by ffmpeg from the X server, outside the program) and a frame step moves
 # it; F12 with the overlay hidden writes exactly the renderer's frame; a shader
 # edit shows within a second without a restart, a broken one keeps the last good
-# picture and prints the compile log; Page Down goes to the next scene; Escape
-# and a window-manager close request end it with status 0.
+# picture and prints the compile log; Page Down goes to the next scene; the
+# bar, bookmark and beat keys land on the music's grid; Escape and a
+# window-manager close request end it with status 0.
 set -u
 build=${1:?usage: e2e_dev.sh BUILD_DIR}
 dev="$build/lattice-bloom-dev"
@@ -37,6 +38,8 @@ bad --size --size wide
 bad --loop --loop 9:3
 bad --at --at 131
 bad --at --at 5 --scene Sinkhole
+bad "--at 'b70'" --at b70
+bad "--loop 'b33.5'" --loop b33.5:b34
 bad --bogus --bogus
 
 if [ -z "${DISPLAY:-}" ]; then note "no DISPLAY: run the test command, which starts Xvfb"; exit 1; fi
@@ -134,6 +137,27 @@ toGreetings=$(psnr "$tmp/g.rgb" "$tmp/greetings.rgb"); toSinkhole=$(psnr "$tmp/g
 if ! awk -v g="${toGreetings:-0}" -v s="${toSinkhole:-0}" 'BEGIN {exit !(g > s + 3)}'; then
   note "after Page Down the picture is not Greetings (PSNR $toGreetings dB to it, $toSinkhole dB to Sinkhole)"; fail=1
 fi
+
+# 6b. The music's grid, still paused: Shift+Up is the next bar's downbeat (bar 34
+#     at 61.692 + 4 * 29.325 / 60 s), 5 is the fifth scene's start just inside
+#     its cut, Down the beat before that cut (the 16th of 8.167 s from 33.9 s).
+shot_time() {  # presses F12 and prints the clock of the n-th screenshot ($1)
+  key F12
+  for _ in $(seq 1 50); do [ "$(grep -c screenshot "$tmp/dev.out")" -ge "$1" ] && break; sleep 0.1; done
+  grep "screenshot" "$tmp/dev.out" | sed -n "$1"'s/.*t = \([0-9.e+-]*\) s.*/\1/p'
+}
+shots=$(grep -c screenshot "$tmp/dev.out")
+expect_time() {  # keys, expected clock
+  local keys=$1 want=$2 got
+  key $keys
+  shots=$((shots + 1))
+  got=$(shot_time "$shots")
+  awk -v g="${got:-x}" -v w="$want" 'BEGIN {d = g - w; exit !(g != "x" && d < 1e-9 && d > -1e-9)}' ||
+    { note "after $keys the clock is ${got:-unknown}, not $want"; fail=1; }
+}
+expect_time shift+Up 63.647
+expect_time 5 42.068
+expect_time Down 41.5565625
 
 # 7. Escape: status 0.
 if ! press_escape_until_exit "$pid" "$win"; then note "Escape did not end the player"; fail=1; kill "$pid"; fi

@@ -11,6 +11,7 @@
 #include "FrameRenderer.h"
 #include "Gl.h"
 #include "GlState.h"
+#include "MusicGrid.h"
 #include "MyDemo.h"
 #include "Overlay.h"
 #include "PngWriter.h"
@@ -76,6 +77,25 @@ TEST_F(DevPlayerTest, SceneTableComesFromTheScenes) {
   EXPECT_DOUBLE_EQ(spans[4].end, 61.692);
   EXPECT_EQ(spans[9].name, "FallingApart");
   EXPECT_DOUBLE_EQ(spans[9].end, 128.0);
+}
+
+// The cuts as the scenes declare them (not the score's table): each one, and
+// the end of the last scene, is the first beat of a bar, exactly.
+TEST_F(DevPlayerTest, EveryCutOfTheScenesIsADownbeatOfTheMusicsGrid) {
+  const lb_music::MusicGrid grid;
+  const std::vector<lb_dev::SceneSpan> spans = lb_dev::sceneSpans(*demo_);
+  ASSERT_EQ(spans.size(), 10u);
+  for (const lb_dev::SceneSpan& span : spans) {
+    for (double cut : {span.start, span.end}) {
+      const lb_music::GridPosition at = grid.positionAt(cut);
+      EXPECT_EQ(at.beat, 1) << span.name << " at " << cut;
+      EXPECT_EQ(at.fraction, 0.0) << span.name << " at " << cut;
+      EXPECT_EQ(grid.barStart(at.bar), cut) << span.name;
+    }
+  }
+  // Hand-counted: the greetings start bar 33, the last scene ends where bar 69 starts.
+  EXPECT_EQ(grid.positionAt(spans[5].start).bar, 33);
+  EXPECT_EQ(grid.positionAt(spans[9].end).bar, 69);
 }
 
 TEST_F(DevPlayerTest, OverlayLeavesStateAndPixelsOutsideItAsTheScenesLeftThem) {

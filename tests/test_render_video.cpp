@@ -172,6 +172,42 @@ TEST(RenderSequenceOptions, RefusesContradictionsNamingTheArgument) {
   }
 }
 
+// Bars of the music where a time is taken: bar 33 is the greetings' cut at
+// 61.692 s and the greetings' beats last 29.325 / 60 = 0.48875 s, so bars 33 to
+// 40 (32 beats) end at 77.332 s, hand-computed.
+TEST(RenderSequenceOptions, BarsGiveTimesAndToCountsToTheEndOfItsBar) {
+  lb_render::RenderOptions options;
+  std::string error;
+  ASSERT_TRUE(parse({"--fps", "60", "--from", "b33", "--to", "b40", "--out", "f/"}, &options, &error)) << error;
+  EXPECT_DOUBLE_EQ(options.from, 61.692);
+  EXPECT_NEAR(options.to, 77.332, 1e-9);
+  EXPECT_EQ(lb_render::sequenceFrameCount(options.from, options.to, options.fps), 938u);  // 15.64 s at 60 fps
+  ASSERT_TRUE(parse({"--fps", "60", "--from", "b33.2", "--to", "b33.2", "--out", "f/"}, &options, &error)) << error;
+  EXPECT_NEAR(options.from, 62.18075, 1e-9);
+  EXPECT_NEAR(options.to, 62.6695, 1e-9);
+  ASSERT_TRUE(parse({"--at", "b33", "--at", "12.5", "--at", "B1.3", "--out", "f/"}, &options, &error)) << error;
+  ASSERT_EQ(options.times.size(), 3u);
+  EXPECT_DOUBLE_EQ(options.times[0], 61.692);
+  EXPECT_EQ(options.times[1], 12.5);
+  EXPECT_NEAR(options.times[2], 2 * 0.4817, 1e-9);
+
+  struct Case {
+    std::vector<const char*> args;
+    const char* named;  // must appear in the message
+  };
+  const std::vector<Case> cases = {
+      {{"--at", "b70", "--out", "a.png"}, "--at 'b70': the show has 69 bars"},
+      {{"--fps", "30", "--from", "b33.5", "--out", "f/"}, "--from 'b33.5': bar 33 has 4 beats"},
+      {{"--fps", "30", "--to", "b", "--out", "f/"}, "--to 'b': b needs a bar number"},
+      {{"--at", "33.1.1", "--out", "a.png"}, "--at needs seconds (such as 61.692) or a bar"},
+      {{"--fps", "30", "--from", "b40", "--to", "b33", "--out", "f/"}, "must lie after --from"},
+  };
+  for (const Case& c : cases) {
+    EXPECT_FALSE(parse(c.args, &options, &error)) << "accepted case #" << (&c - cases.data());
+    EXPECT_NE(error.find(c.named), std::string::npos) << "case #" << (&c - cases.data()) << ": " << error;
+  }
+}
+
 TEST(RenderSequenceOptions, FolderOutputGetsFiveDigitUnderscoreNames) {
   lb_test::ResTempDir dir;
   std::vector<std::string> paths;

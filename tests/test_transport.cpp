@@ -184,3 +184,60 @@ TEST_F(Transport, SceneAtTheCutIsTheOneStartingThere) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- the music's grid
+// Hand-computed from the score: the greetings (bar 33 on) play 60 beats in
+// 29.325 s, 0.48875 s each; the sinkhole before them 40 beats in 19.625 s.
+
+TEST_F(Transport, BeatStepsLandOnBeatsAndStepOverTheCutJustInsideIt) {
+  transport.seekToScene(5, 0.0);  // Greetings, the bookmark of key 6
+  EXPECT_EQ(transport.position().bar, 33);
+  EXPECT_EQ(transport.position().beat, 1);
+  transport.stepBeats(1, 0.0);
+  EXPECT_NEAR(transport.time(), 62.18075, kEps);
+  transport.stepBeats(-1, 0.0);  // back onto the cut: inside the scene, as a scene jump lands
+  EXPECT_DOUBLE_EQ(transport.time(), 61.692 + lb_dev::Transport::kEntry);
+  transport.stepBeats(-1, 0.0);  // the sinkhole's last beat
+  EXPECT_NEAR(transport.time(), 42.067 + 39 * 0.490625, kEps);
+  EXPECT_EQ(transport.position().bar, 32);
+  EXPECT_EQ(transport.position().beat, 4);
+  transport.stepBeats(3, 0.0);
+  EXPECT_NEAR(transport.time(), 61.692 + 2 * 0.48875, kEps);
+}
+
+TEST_F(Transport, BarStepsGoToDownbeatsAndBackFromInsideABarToItsOwn) {
+  transport.seek(62.5, 0.0);  // bar 33, beat 2 and a bit
+  transport.stepBars(1, 0.0);
+  EXPECT_NEAR(transport.time(), 63.647, kEps);
+  transport.seek(62.5, 0.0);
+  transport.stepBars(-1, 0.0);
+  EXPECT_DOUBLE_EQ(transport.time(), 61.692 + lb_dev::Transport::kEntry);
+  transport.stepBars(-2, 0.0);  // bar 31, the sinkhole's ninth: its beat 32 of 40
+  EXPECT_NEAR(transport.time(), 42.067 + 32 * 0.490625, kEps);
+  // Steps seek while playing, and playing goes on from there.
+  transport.play(0.0);
+  transport.stepBars(1, 10.0);
+  EXPECT_NEAR(transport.update(10.5), 42.067 + 36 * 0.490625 + 0.5, kEps);
+  // They stop at both ends of the music.
+  transport.seek(0.5, 20.0);
+  transport.stepBars(-5, 20.0);
+  EXPECT_DOUBLE_EQ(transport.time(), lb_dev::Transport::kEntry);  // 0 is the title's cut
+  transport.seek(129.0, 20.0);
+  transport.stepBars(3, 20.0);
+  EXPECT_DOUBLE_EQ(transport.time(), 130.0);
+}
+
+TEST_F(Transport, BarLoopsCoverWholeBarsAndStopAtTheMusicsEnd) {
+  ASSERT_TRUE(transport.loopBars(33, 4));
+  EXPECT_DOUBLE_EQ(transport.loopStart(), 61.692);
+  EXPECT_NEAR(transport.loopEnd(), 61.692 + 16 * 0.48875, kEps);
+  transport.seek(69.4, 0.0);
+  EXPECT_NEAR(transport.update(0.2), 61.692 + 0.088, 1e-6);  // 69.6 is 0.088 past 69.512
+  ASSERT_TRUE(transport.loopBars(68, 4));  // the title card's bar and the last one
+  EXPECT_DOUBLE_EQ(transport.loopStart(), 126.573);
+  EXPECT_DOUBLE_EQ(transport.loopEnd(), 130.0);
+  ASSERT_TRUE(transport.loopBars(70, 1));  // from the end: the last bar
+  EXPECT_DOUBLE_EQ(transport.loopStart(), 128.0);
+  EXPECT_FALSE(transport.loopBars(33, 0));
+  EXPECT_DOUBLE_EQ(transport.loopStart(), 128.0);
+}

@@ -1,6 +1,7 @@
 #include "DevOptions.h"
 
 #include "CommandLine.h"
+#include "MusicGrid.h"
 #include "RenderOptions.h"  // lb_render::parseSize: the same WxH rules as the renderer
 #include "Transport.h"
 
@@ -11,39 +12,42 @@ namespace lb_dev {
 namespace {
 
 const char* const kSynopsis =
-    "usage: lattice-bloom-dev [--at SECONDS | --scene NAME] [--loop A:B] [--size WxH] [--fullscreen]\n"
+    "usage: lattice-bloom-dev [--at TIME | --scene NAME] [--loop A:B] [--size WxH] [--fullscreen]\n"
     "                         [--mute] [--clean] [--watch-content] [--stats SECONDS]\n";
 
 const char* const kKeys =
-    "Keys: Space pause/play; Left/Right seek 1 s (Shift: 10 s); Page Up/Page Down previous/next\n"
-    "scene; Home to 0; , and . one frame back/forward while paused; L loop the current scene;\n"
-    "M mute; F1 overlay; F5 reload shaders and images; F12 screenshot; Escape quit.\n";
+    "A TIME is seconds (61.692) or a bar of the music: b33 is bar 33, b33.2 its second beat;\n"
+    "the end of a loop A:B given as a bar is the end of that bar (--loop b33:b36: four bars).\n"
+    "Keys: Space pause/play; Left/Right seek 1 s (Shift: 10 s); Up/Down next/previous beat\n"
+    "(Shift: bar); Page Up/Page Down previous/next scene; 1-9, 0 the start of scene 1-10;\n"
+    "Home to 0; , and . one frame back/forward while paused; L loop the current scene;\n"
+    "B loop N bars from the current one; N sets N (1, 2, 4, 8); M mute; F1 overlay;\n"
+    "F5 reload shaders and images; F12 screenshot; Escape quit.\n";
 
-bool parseLoop(const std::string& text, double* from, double* to) {
-  char tail = 0;
-  return std::sscanf(text.c_str(), "%lf:%lf%c", from, to, &tail) == 2 && *from >= 0 && *from < *to &&
-         *to <= Transport::kShowEnd;
+// A clock value within the show, typed as seconds or as a bar.
+bool readShowTime(const std::string& text, lb_music::GridEdge edge, double* seconds, std::string* problem) {
+  if (!lb_music::readClock(text, edge, seconds, problem)) return false;
+  if (*seconds >= 0 && *seconds <= Transport::kShowEnd) return true;
+  *problem = "'" + text + "' lies outside the show (0 to 130 s)";
+  return false;
 }
 
 // The option values as typed, where they need more than CLI11's checks.
 struct TypedValues {
-  std::string size, loop;
+  std::string size, loop, at;
   bool help = false;
 };
 
-// Every option of the player, with the text --help prints for it. Returns the
-// --at option, whose count says whether it was given.
-CLI::Option* declareOptions(CLI::App* app, TypedValues* typed, DevOptions* options) {
+// Every option of the player, with the text --help prints for it.
+void declareOptions(CLI::App* app, TypedValues* typed, DevOptions* options) {
   lb_cli::configure(app, kSynopsis, kKeys, &typed->help);
   app->add_option("--size", typed->size, "window size in pixels (default 1280x720)")->type_name("WxH");
   app->add_flag("--fullscreen", options->fullscreen, "a full-screen desktop window instead");
-  CLI::Option* at = app->add_option("--at", options->at, "starts at this clock value, in seconds")
-                        ->type_name("SECONDS")
-                        ->check(CLI::Range(0.0, Transport::kShowEnd));
+  CLI::Option* at = app->add_option("--at", typed->at, "starts at this clock value (a TIME)")->type_name("TIME");
   CLI::Option* scene = app->add_option("--scene", options->scene, "starts at the start of this scene (its class name)")
                            ->type_name("NAME");
   at->excludes(scene);
-  app->add_option("--loop", typed->loop, "loops the span A:B (seconds); starts at A unless --at or --scene\n"
+  app->add_option("--loop", typed->loop, "loops the span A:B (TIMEs); starts at A unless --at or --scene\n"
                                          "says otherwise")
       ->type_name("A:B");
   app->add_flag("--mute", options->mute, "starts with the music muted");
@@ -56,7 +60,6 @@ CLI::Option* declareOptions(CLI::App* app, TypedValues* typed, DevOptions* optio
                   "(programs, shaders, textures, buffers, ...) and the reloads so far")
       ->type_name("SECONDS")
       ->check(CLI::Range(0.1, 86400.0));
-  return at;
 }
 
 // Gives the typed values their meaning; false with the reason in *error.
@@ -65,9 +68,27 @@ bool readValues(const TypedValues& typed, DevOptions* options, std::string* erro
     *error = "--size needs WIDTHxHEIGHT in pixels (1 to 16384 each), not '" + typed.size + "'";
     return false;
   }
+  std::string problem;
+  if (!typed.at.empty()) {
+    if (!readShowTime(typed.at, lb_music::GridEdge::kStart, &options->at, &problem)) {
+      *error = "--at " + problem;
+      return false;
+    }
+    options->atGiven = true;
+  }
   if (!typed.loop.empty()) {
-    if (!parseLoop(typed.loop, &options->loopFrom, &options->loopTo)) {
-      *error = "--loop needs A:B in seconds with 0 <= A < B <= 130, not '" + typed.loop + "'";
+    const size_t colon = typed.loop.find(':');
+    if (colon == std::string::npos) {
+      *error = "--loop needs A:B (b33:b36 or 61.692:69.512), not '" + typed.loop + "'";
+      return false;
+    }
+    if (!readShowTime(typed.loop.substr(0, colon), lb_music::GridEdge::kStart, &options->loopFrom, &problem) ||
+        !readShowTime(typed.loop.substr(colon + 1), lb_music::GridEdge::kEnd, &options->loopTo, &problem)) {
+      *error = "--loop " + problem;
+      return false;
+    }
+    if (!(options->loopFrom < options->loopTo)) {
+      *error = "--loop needs A before B, not '" + typed.loop + "'";
       return false;
     }
     options->loopGiven = true;
@@ -82,7 +103,7 @@ bool readDevOptions(int argc, const char* const* argv, DevOptions* options, int*
                "and live reloading of shaders and images.",
                "lattice-bloom-dev");
   TypedValues typed;
-  const CLI::Option* at = declareOptions(&app, &typed, options);
+  declareOptions(&app, &typed, options);
   std::string error;
   if (!lb_cli::parse(&app, argc, argv, &error) || (!typed.help && !readValues(typed, options, &error))) {
     *status = lb_cli::refuse(app, error);
@@ -93,7 +114,6 @@ bool readDevOptions(int argc, const char* const* argv, DevOptions* options, int*
     *status = 0;
     return false;
   }
-  options->atGiven = at->count() > 0;
   return true;
 }
 

@@ -10,10 +10,10 @@ struct DevOptions {
   int height = 720;
   bool fullscreen = false;
   bool atGiven = false;
-  double at = 0.0;        // --at SECONDS
+  double at = 0.0;        // --at TIME, in seconds
   std::string scene;      // --scene NAME (checked against the scenes once they exist)
   bool loopGiven = false;
-  double loopFrom = 0.0;  // --loop A:B
+  double loopFrom = 0.0;  // --loop A:B, in seconds (a bar as B counts to its end)
   double loopTo = 0.0;
   bool mute = false;
   bool clean = false;     // overlay hidden at start

@@ -8,6 +8,7 @@
 #include <backends/imgui_impl_sdl.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 namespace lb_dev {
@@ -16,6 +17,8 @@ namespace {
 
 const float kMargin = 8.0f;
 const float kTimelineHeight = 46.0f;     // pixels of the scene bar
+const float kBarTick = 10.0f;            // pixels of a bar line, up from the scene bar's bottom
+const float kBarLabelsFrom = 640.0f;     // timeline width in pixels from which cut labels name their bar
 const float kGraphHeight = 48.0f;
 const float kGraphTopMs = 33.3f;         // the graph spans at least 0 to two 60 fps frames
 const float kFrameBudgetMs = 1000.0f / 60.0f;
@@ -104,12 +107,21 @@ void Overlay::drawStatus(const OverlayModel& model) {
   const int scene = transport.currentScene();
   const char* sceneName = scene >= 0 ? transport.scenes()[scene].name.c_str() : "(no scene)";
   ImGui::Text("%.3f s   frame %ld   %s", transport.time(), transport.frame(), sceneName);
+  drawMusicPosition(transport);
   ImGui::Text("%s%s%s", transport.playing() ? "playing" : "paused", model.muted ? "   muted" : "",
               transport.looping() ? "   loop" : "");
   if (transport.looping()) {
     ImGui::SameLine();
     ImGui::Text("%.3f-%.3f s", transport.loopStart(), transport.loopEnd());
+    const int first = transport.grid().barStartingAt(transport.loopStart());
+    const int after = transport.grid().barStartingAt(transport.loopEnd());
+    if (first > 0 && after > 0) {
+      ImGui::SameLine();
+      ImGui::Text("= bars %d-%d", first, after - 1);
+    }
   }
+  ImGui::SameLine();
+  ImGui::TextDisabled("   B loops %d bar%s", model.barLoopLength, model.barLoopLength == 1 ? "" : "s");
   // Frame times, oldest on the left; the line is the 60 fps budget. The scale
   // grows with the slowest frame shown, so a slow renderer's graph is not flat.
   const std::vector<float>& ms = *model.frameMs;
@@ -128,6 +140,22 @@ void Overlay::drawStatus(const OverlayModel& model) {
   if (!model.status.empty()) ImGui::TextUnformatted(model.status.c_str());
   remember();
   ImGui::End();
+}
+
+// "bar 33   beat 2.50   greetings   122.8 BPM": where the clock is in the
+// music. The beat's fraction is cut, not rounded, so that it reads 1.00 only
+// from the beat's own instant on.
+void Overlay::drawMusicPosition(const Transport& transport) {
+  const lb_music::MusicGrid& grid = transport.grid();
+  const lb_music::GridPosition at = transport.position();
+  if (grid.barCount() == 0) return;
+  if (at.bar > grid.barCount()) {
+    ImGui::Text("after bar %d: the music has ended", grid.barCount());
+    return;
+  }
+  const lb_music::Section& section = grid.sections()[at.section];
+  const double beat = at.beat + std::floor(at.fraction * 100.0) / 100.0;
+  ImGui::Text("bar %d   beat %.2f   %s   %.1f BPM", at.bar, beat, section.name.c_str(), section.bpm());
 }
 
 bool Overlay::drawTimeline(const Transport& transport, double* seekTo) {
@@ -157,6 +185,7 @@ bool Overlay::drawTimeline(const Transport& transport, double* seekTo) {
     draw->PopClipRect();
     draw->AddLine(ImVec2(x0, origin.y), ImVec2(x0, bottom), IM_COL32(255, 255, 255, 160));
   }
+  drawBarLines(transport, draw, origin, barWidth, bottom);
   if (transport.looping()) {
     draw->AddRectFilled(ImVec2(xOf(transport.loopStart()), bottom - 6), ImVec2(xOf(transport.loopEnd()), bottom),
                         IM_COL32(250, 210, 60, 220));
@@ -164,11 +193,17 @@ bool Overlay::drawTimeline(const Transport& transport, double* seekTo) {
   const float head = xOf(transport.time());
   draw->AddLine(ImVec2(head, origin.y - 2), ImVec2(head, bottom + 2), IM_COL32(255, 60, 60, 255), 2.0f);
 
-  // Cut times under the bar, on two alternating rows so that close cuts stay legible.
+  // Cut times under the bar, on two alternating rows so that close cuts stay
+  // legible, with the bar each cut starts where there is room for it.
   ImGui::Dummy(ImVec2(barWidth, 28.0f));
   for (size_t i = 1; i < scenes.size(); ++i) {
-    char label[16];
-    std::snprintf(label, sizeof label, "%.3f", scenes[i].start);
+    char label[32];
+    const int bar = transport.grid().barStartingAt(scenes[i].start);
+    if (bar > 0 && barWidth >= kBarLabelsFrom) {
+      std::snprintf(label, sizeof label, "%.3f b%d", scenes[i].start, bar);
+    } else {
+      std::snprintf(label, sizeof label, "%.3f", scenes[i].start);
+    }
     const float labelWidth = ImGui::CalcTextSize(label).x;
     const float x = std::min(xOf(scenes[i].start) - labelWidth / 2, origin.x + barWidth - labelWidth);
     draw->AddText(ImVec2(std::max(x, origin.x), bottom + 2.0f + (i % 2) * 13.0f), IM_COL32(200, 200, 200, 255), label);
@@ -180,6 +215,25 @@ bool Overlay::drawTimeline(const Transport& transport, double* seekTo) {
   const float mouse = ImGui::GetIO().MousePos.x;
   *seekTo = std::min(std::max((mouse - origin.x) / barWidth, 0.0f), 1.0f) * Transport::kShowEnd;
   return true;
+}
+
+// The music's bars as ticks along the bottom of the scene bar, and the starts
+// of the score's sections that are not also cuts as full-height lines.
+void Overlay::drawBarLines(const Transport& transport, ImDrawList* draw, const ImVec2& topLeft, float width,
+                           float bottom) {
+  auto xOf = [&](double t) { return topLeft.x + static_cast<float>(t / Transport::kShowEnd) * width; };
+  const lb_music::MusicGrid& grid = transport.grid();
+  const std::vector<SceneSpan>& scenes = transport.scenes();
+  for (int bar = 2; bar <= grid.barCount(); ++bar) {
+    const float x = xOf(grid.barStart(bar));
+    draw->AddLine(ImVec2(x, bottom - kBarTick), ImVec2(x, bottom), IM_COL32(255, 255, 255, 110));
+  }
+  for (const lb_music::Section& section : grid.sections()) {
+    const bool cut = std::any_of(scenes.begin(), scenes.end(), [&](const SceneSpan& s) { return s.start == section.start; });
+    if (section.start <= 0.0 || cut) continue;
+    const float x = xOf(section.start);
+    draw->AddLine(ImVec2(x, topLeft.y), ImVec2(x, bottom), IM_COL32(250, 210, 60, 200));
+  }
 }
 
 void Overlay::drawBuildLog(const OverlayModel& model) {

@@ -1,8 +1,9 @@
 #pragma once
 // The director's overlay, drawn with Dear ImGui over the show's frame: a
-// timeline of the ten scenes (click or drag to scrub), the clock, scene and
-// frame, a graph of recent frame times against the 16.7 ms line of 60 fps, and
-// the last shader build log. Drawing it leaves every piece of GL state the
+// timeline of the ten scenes with the music's bar lines (click or drag to
+// scrub), the clock, scene and frame, the music's bar, beat and section, a
+// graph of recent frame times against the 16.7 ms line of 60 fps, and the
+// last shader build log. Drawing it leaves every piece of GL state the
 // scenes rely on as it found it (GlStateGuard around ImGui's own save/restore),
 // so the next frame of the show is the one it would have been without it.
 
@@ -14,6 +15,8 @@
 
 struct SDL_Window;
 union SDL_Event;
+struct ImDrawList;
+struct ImVec2;
 
 namespace lb_dev {
 
@@ -29,6 +32,7 @@ struct OverlayModel {
   std::string buildLog;                         // last shader build result
   std::string status;                           // one line: last reload, screenshot, ...
   bool muted = false;
+  int barLoopLength = 4;                        // bars that B loops
 };
 
 class Overlay : lb_engine::NonCopyable {
@@ -50,7 +54,9 @@ class Overlay : lb_engine::NonCopyable {
 
  private:
   void drawStatus(const OverlayModel& model);
+  void drawMusicPosition(const Transport& transport);
   bool drawTimeline(const Transport& transport, double* seekTo);
+  void drawBarLines(const Transport& transport, ImDrawList* draw, const ImVec2& topLeft, float width, float bottom);
   void drawBuildLog(const OverlayModel& model);
   void remember();
 

@@ -23,6 +23,22 @@ const char* const kProgram = "lattice-bloom-dev";
 const size_t kFrameHistory = 300;       // frames in the graph: five seconds at 60 fps
 const int kPausedWaitMs = 15;           // while paused, wait this long for input between frames
 const double kSmallSeek = 1.0, kBigSeek = 10.0;  // seconds
+const int kBarLoopLengths[] = {1, 2, 4, 8};      // N cycles through these; B loops that many bars
+
+// The scene a number key jumps to: 1 to 9 the first nine, 0 the tenth; -1 for other keys.
+int bookmarkScene(SDL_Keycode key) {
+  if (key >= SDLK_1 && key <= SDLK_9) return static_cast<int>(key - SDLK_1);
+  return key == SDLK_0 ? 9 : -1;
+}
+
+// The length after `bars` in kBarLoopLengths, round and round.
+int nextBarLoopLength(int bars) {
+  const size_t count = sizeof kBarLoopLengths / sizeof kBarLoopLengths[0];
+  for (size_t i = 0; i < count; ++i) {
+    if (kBarLoopLengths[i] == bars) return kBarLoopLengths[(i + 1) % count];
+  }
+  return kBarLoopLengths[0];
+}
 
 }  // namespace
 
@@ -137,12 +153,33 @@ void Player::handleKey(const SDL_Event& event) {
     case SDLK_HOME: transport_.seek(0.0, t); return;
     case SDLK_COMMA: transport_.step(-1, t); return;
     case SDLK_PERIOD: transport_.step(1, t); return;
+    case SDLK_UP: shift ? transport_.stepBars(1, t) : transport_.stepBeats(1, t); return;
+    case SDLK_DOWN: shift ? transport_.stepBars(-1, t) : transport_.stepBeats(-1, t); return;
     default: break;
   }
   if (repeat) return;
+  if (bookmarkScene(key) >= 0) {
+    transport_.seekToScene(bookmarkScene(key), t);
+    return;
+  }
   switch (key) {
     case SDLK_SPACE: transport_.togglePause(t); break;
     case SDLK_l: transport_.toggleSceneLoop(); break;
+    case SDLK_b:
+      if (transport_.looping()) {
+        transport_.clearLoop();
+      } else {
+        transport_.loopBars(transport_.position().bar, barLoopLength_);
+      }
+      break;
+    case SDLK_n: {
+      barLoopLength_ = nextBarLoopLength(barLoopLength_);
+      // A loop on whole bars keeps its first bar and takes the new length.
+      const int first = transport_.grid().barStartingAt(transport_.loopStart());
+      if (transport_.looping() && first > 0 && transport_.grid().barStartingAt(transport_.loopEnd()) > 0)
+        transport_.loopBars(first, barLoopLength_);
+      break;
+    }
     case SDLK_m:
       muted_ = !muted_;
       music_->setMuted(muted_);
@@ -188,6 +225,7 @@ void Player::drawFrame(double t) {
     model.buildLog = buildLog_;
     model.status = status_;
     model.muted = muted_;
+    model.barLoopLength = barLoopLength_;
     double seekTo = 0.0;
     if (overlay_.draw(model, &seekTo)) pendingSeek_ = seekTo;
   }

@@ -59,6 +59,7 @@ class Player {
   bool overlayReady_ = false;
   bool overlayShown_ = true;
   bool muted_ = false;
+  int barLoopLength_ = 4;  // bars that B loops; N changes it
   bool quit_ = false;
   bool shotRequested_ = false;
   int shotCount_ = 0;

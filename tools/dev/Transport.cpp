@@ -16,7 +16,8 @@ double clampToShow(double t) { return std::min(std::max(t, 0.0), Transport::kSho
 
 }  // namespace
 
-Transport::Transport(std::vector<SceneSpan> scenes) : scenes_(std::move(scenes)) {}
+Transport::Transport(std::vector<SceneSpan> scenes, lb_music::MusicGrid grid)
+    : scenes_(std::move(scenes)), grid_(std::move(grid)) {}
 
 double Transport::update(double now) {
   if (!started_) {
@@ -84,6 +85,18 @@ void Transport::step(int frames, double now) {
   jumpTo(k * kFrame, now);
 }
 
+void Transport::stepOn(const std::vector<double>& instants, int count, double now) {
+  if (instants.empty() || count == 0) return;
+  // The last instant at or before the clock, or just after it within kOnGrid.
+  const long at = static_cast<long>(std::upper_bound(instants.begin(), instants.end(), t_ + kOnGrid) - instants.begin()) - 1;
+  const bool on = at >= 0 && std::fabs(t_ - instants[at]) <= kOnGrid;
+  const long from = count > 0 || on ? at : at + 1;
+  const long last = static_cast<long>(instants.size()) - 1;
+  const double target = instants[std::min(std::max(from + count, 0L), last)];
+  const bool cut = std::any_of(scenes_.begin(), scenes_.end(), [&](const SceneSpan& s) { return s.start == target; });
+  jumpTo(cut ? target + kEntry : target, now);
+}
+
 long Transport::frame() const { return static_cast<long>(std::floor(t_ / kFrame + kGridTolerance)); }
 
 int Transport::sceneAt(double t) const {
@@ -135,6 +148,12 @@ bool Transport::setLoop(double a, double b) {
   loopA_ = a;
   loopB_ = b;
   return true;
+}
+
+bool Transport::loopBars(int bar, int count) {
+  if (grid_.barCount() == 0 || count < 1) return false;
+  bar = std::min(std::max(bar, 1), grid_.barCount());
+  return setLoop(grid_.barStart(bar), grid_.barStart(std::min(bar + count, grid_.barCount() + 1)));
 }
 
 void Transport::toggleSceneLoop() {

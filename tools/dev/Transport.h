@@ -8,6 +8,11 @@
 // The show's clock runs from 0 to kShowEnd. Playing past the end stops there
 // (or wraps, when a loop is set). Every jump of the clock that the music must
 // follow (a seek, a step, a wrap, a resume) increments jumpCount().
+//
+// It also knows the music's grid of bars and beats (MusicGrid.h), for steps
+// and loops in the music's own units.
+
+#include "MusicGrid.h"
 
 #include <string>
 #include <vector>
@@ -30,8 +35,12 @@ class Transport {
   // jumps to a scene's start land this far (1 ms) inside it.
   static constexpr double kEntry = 0.001;
 
+  // Within this much of a beat (2 ms, a tenth of a frame) the clock counts as
+  // on it: a jump to a scene's start lands kEntry after its downbeat.
+  static constexpr double kOnGrid = 2 * kEntry;
+
   // `scenes` in playing order; starts at 0, playing.
-  explicit Transport(std::vector<SceneSpan> scenes);
+  explicit Transport(std::vector<SceneSpan> scenes, lb_music::MusicGrid grid = lb_music::MusicGrid());
 
   // The clock at wall time `now`. While playing this advances the clock, wraps
   // it at the loop's end and stops it at kShowEnd.
@@ -56,6 +65,16 @@ class Transport {
   // The frame number of the clock on the 1/60 s grid.
   long frame() const;
 
+  // Beat and bar steps: `count` beats (bars) forward from the last beat
+  // (downbeat) at or before the clock, or back from the first one at or after
+  // it; so one step back from inside a bar reaches its downbeat. They seek,
+  // playing or paused. A step that lands on a scene's start lands kEntry inside
+  // the scene, as a scene jump does.
+  void stepBeats(int count, double now) { stepOn(grid_.beatInstants(), count, now); }
+  void stepBars(int count, double now) { stepOn(grid_.downbeats(), count, now); }
+  const lb_music::MusicGrid& grid() const { return grid_; }
+  lb_music::GridPosition position() const { return grid_.positionAt(t_); }
+
   // The scene whose interval holds the clock, or the one that starts at it; -1
   // before the first start or after the last end.
   int sceneAt(double t) const;
@@ -75,14 +94,19 @@ class Transport {
   void clearLoop() { looping_ = false; }
   // `L`: loops the current scene, or clears the loop when one is set.
   void toggleSceneLoop();
+  // Loops `count` whole bars from bar `bar` (1-based; the last bar at and after
+  // the music's end); the loop stops at the music's end at the latest.
+  bool loopBars(int bar, int count);
   bool looping() const { return looping_; }
   double loopStart() const { return loopA_; }
   double loopEnd() const { return loopB_; }
 
  private:
   void jumpTo(double t, double now);
+  void stepOn(const std::vector<double>& instants, int count, double now);
 
   std::vector<SceneSpan> scenes_;
+  lb_music::MusicGrid grid_;
   double t_ = 0.0;
   double anchorT_ = 0.0;    // clock value at wall time anchorNow_ while playing
   double anchorNow_ = 0.0;

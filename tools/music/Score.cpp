@@ -1,6 +1,8 @@
 #include "Score.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <map>
 
 #include "Dsp.h"
@@ -40,10 +42,9 @@ const std::map<std::string, Chord>& chordTable() {
   return table;
 }
 
-// Sections and their styles. Beat counts make the local tempo close to
-// 120 BPM while landing the downbeat of each section on its cut.
+// How each section of the tempo map plays (Sections.cpp holds the map), in
+// the same order.
 struct Part {
-  Section section;
   Style style;
   double levelDb;  // applied to every note of the section except the hit on its cut
 };
@@ -55,39 +56,32 @@ enum SectionIndex : size_t {
 };
 
 // Style columns: kick, snare, hats, bass, pad, pluck, lead, duck, bright,
-// gapBeats, hit, drive, fill, chords; then the section level in dB.
+// gapBeats, hit, drive, fill, chords; then the section level in dB. Chords
+// are one per bar; the beat counts are in the section table.
 const std::vector<Part>& parts() {
   static const std::vector<Part> list = {
-      {{"title", 0.0, 4.817, 10},
-       {0, 0, 0, 0, true, 1, false, 0.0, 0.2, 0.25, 0, 0.45, false, {"Am", "Am", "Am"}}, 0.0},
-      {{"marching", 4.817, 21.067, 32},
-       {1, 1, 1, 2, true, 1, false, 0.35, 0.45, 0.5, 2, 0.7, false,
+      {/* title */ {0, 0, 0, 0, true, 1, false, 0.0, 0.2, 0.25, 0, 0.45, false, {"Am", "Am", "Am"}}, 0.0},
+      {/* marching */ {1, 1, 1, 2, true, 1, false, 0.35, 0.45, 0.5, 2, 0.7, false,
         {"Am", "F", "C", "G", "Am", "F", "C", "G"}}, -3.0},
-      {{"tunnel", 21.067, 33.9, 26},
-       {2, 1, 3, 3, true, 2, false, 0.55, 0.65, 0.5, 2, 0.85, true,
+      {/* tunnel */ {2, 1, 3, 3, true, 2, false, 0.55, 0.65, 0.5, 2, 0.85, true,
         {"Am", "F", "C", "G", "Am", "F", "G"}}, -1.0},
-      {{"tunnel-lead", 33.9, 42.067, 16},
-       {2, 1, 3, 3, true, 2, true, 0.55, 0.8, 0.5, 1, 0.9, true, {"F", "G", "Am", "E"}}, -0.8},
-      {{"sinkhole", 42.067, 61.692, 40},
-       {3, 2, 1, 1, true, 0, false, 0.45, 0.3, 0.5, 2, 0.8, false,
+      {/* tunnel-lead */ {2, 1, 3, 3, true, 2, true, 0.55, 0.8, 0.5, 1, 0.9, true, {"F", "G", "Am", "E"}}, -0.8},
+      {/* sinkhole */ {3, 2, 1, 1, true, 0, false, 0.45, 0.3, 0.5, 2, 0.8, false,
         {"Am", "Am", "Dm", "Dm", "F", "F", "E", "E", "Am", "E"}}, -1.3},
-      {{"greetings", 61.692, 91.017, 60},
-       {0, 0, 0, 1, true, 2, true, 0.0, 0.4, 0.5, 3, 0.5, false,
+      {/* greetings */ {0, 0, 0, 1, true, 2, true, 0.0, 0.4, 0.5, 3, 0.5, false,
         {"F", "C", "G", "Am", "F", "C", "G", "Am", "F", "C", "G", "Am", "Dm", "F", "E"}}, -4.0},
-      {{"cave", 91.017, 98.0, 14},
-       {2, 0, 1, 2, true, 0, false, 0.5, 0.35, 0.25, 2, 0.65, false, {"Am", "Am", "Am", "Am"}}, -3.5},
-      {{"robot-intro", 98.0, 102.476, 9},
-       {2, 3, 2, 2, true, 2, false, 0.5, 0.55, 0.25, 1, 0.75, false, {"F", "G", "E"}}, -1.8},
-      {{"running", 102.476, 121.639, 38},
-       {2, 1, 3, 3, true, 2, true, 0.6, 0.85, 0.5, 2, 0.95, true,
+      {/* cave */ {2, 0, 1, 2, true, 0, false, 0.5, 0.35, 0.25, 2, 0.65, false, {"Am", "Am", "Am", "Am"}}, -3.5},
+      {/* robot-intro */ {2, 3, 2, 2, true, 2, false, 0.5, 0.55, 0.25, 1, 0.75, false, {"F", "G", "E"}}, -1.8},
+      {/* running */ {2, 1, 3, 3, true, 2, true, 0.6, 0.85, 0.5, 2, 0.95, true,
         {"Am", "F", "C", "G", "Am", "F", "C", "G", "F", "G"}}, -0.5},
-      {{"finale", 121.639, 126.573, 10},
-       {2, 1, 3, 3, true, 2, true, 0.6, 1.0, 0.5, 2, 1.0, true, {"Am", "F", "G"}}, 0.0},
-      {{"title-card", 126.573, 128.0, 3},
-       {0, 0, 0, 0, true, 0, false, 0.0, 0.6, 0.25, 2, 0.8, false, {"Am"}}, 0.0},
-      {{"end", 128.0, 130.0, 4},
-       {0, 0, 0, 0, true, 0, false, 0.0, 0.5, 0.0, 3, 0.8, false, {"A"}}, 0.0},
+      {/* finale */ {2, 1, 3, 3, true, 2, true, 0.6, 1.0, 0.5, 2, 1.0, true, {"Am", "F", "G"}}, 0.0},
+      {/* title-card */ {0, 0, 0, 0, true, 0, false, 0.0, 0.6, 0.25, 2, 0.8, false, {"Am"}}, 0.0},
+      {/* end */ {0, 0, 0, 0, true, 0, false, 0.0, 0.5, 0.0, 3, 0.8, false, {"A"}}, 0.0},
   };
+  if (list.size() != sections().size()) {
+    std::fprintf(stderr, "the score has %zu section styles for %zu sections\n", list.size(), sections().size());
+    std::abort();
+  }
   return list;
 }
 
@@ -365,8 +359,7 @@ void writeTransitions(Writer& w, const SectionContext& c) {
 
 // Every note of one section, in the order the mix has always been built in
 // (notes at the same time keep it through the stable sort).
-void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
-  const Section& sec = part.section;
+void writeSection(const Section& sec, const Part& part, size_t index, std::vector<Note>& out) {
   // The breakdown and the build-up of the robot scenes open their filters as they go.
   const double toneRamp = index == kBreakdown ? 0.35 : (index == kCave || index == kRobotIntro) ? 0.3 : 0.0;
   Writer w(sec, part.style, part.levelDb, toneRamp, out);
@@ -381,15 +374,6 @@ void writeSection(const Part& part, size_t index, std::vector<Note>& out) {
 
 }  // namespace
 
-const std::vector<Section>& sections() {
-  static const std::vector<Section> list = [] {
-    std::vector<Section> s;
-    for (const Part& p : parts()) s.push_back(p.section);
-    return s;
-  }();
-  return list;
-}
-
 std::vector<double> hitTimes() {
   std::vector<double> times;
   for (size_t i = 1; i < sections().size(); ++i) times.push_back(sections()[i].start);
@@ -397,15 +381,15 @@ std::vector<double> hitTimes() {
 }
 
 double duckDepthAt(double t) {
-  for (const Part& p : parts()) {
-    if (t >= p.section.start && t < p.section.end) return p.style.duck;
+  for (size_t i = 0; i < sections().size(); ++i) {
+    if (t >= sections()[i].start && t < sections()[i].end) return parts()[i].style.duck;
   }
   return 0.0;
 }
 
 std::vector<Note> buildScore() {
   std::vector<Note> notes;
-  for (size_t i = 0; i < parts().size(); ++i) writeSection(parts()[i], i, notes);
+  for (size_t i = 0; i < parts().size(); ++i) writeSection(sections()[i], parts()[i], i, notes);
   std::stable_sort(notes.begin(), notes.end(),
                    [](const Note& a, const Note& b) { return a.time < b.time; });
   return notes;

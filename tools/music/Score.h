@@ -1,7 +1,9 @@
 #pragma once
-// The composition: a tempo map whose section boundaries are the scene cuts of
-// the show, and the note list played over it. All times are in seconds of the
+// The composition: the note list played over the tempo map (Sections.h), whose
+// section boundaries are the scene cuts of the show. All times are in seconds of the
 // demo clock, which starts at the track's first sample.
+
+#include "Sections.h"
 
 #include <string>
 #include <vector>
@@ -13,20 +15,10 @@ constexpr double kTrackSeconds = 130.5;
 // Everything has faded to silence by this time.
 constexpr double kSilentFrom = 129.9;
 
-// One stretch of constant tempo between two cuts. It holds a whole number of
-// beats, so the first beat of the next section falls exactly on the cut.
-struct Section {
-  std::string name;
-  double start;  // seconds
-  double end;    // seconds
-  int beats;
-  double beatSeconds() const { return (end - start) / beats; }
-  double bpm() const { return 60.0 / beatSeconds(); }
-  double beatTime(double beat) const { return start + beat * beatSeconds(); }
-};
-
-// The sections in playing order; they tile [0, 130] without gaps.
-const std::vector<Section>& sections();
+// The tempo map lives in Sections.h, shared with the programs that show the
+// music's bars and beats.
+using lb_music::Section;
+using lb_music::sections;
 
 // The instants where a new section starts with an audible hit (every section
 // start except 0): the scene cuts, the title card and the end of the show.

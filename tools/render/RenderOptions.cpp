@@ -1,13 +1,12 @@
 #include "RenderOptions.h"
 
 #include "CommandLine.h"
+#include "MusicGrid.h"
 #include "OutputFile.h"
 #include "Platform.h"
 
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 
@@ -25,16 +24,6 @@ std::string formatSeconds(double seconds) {
   char text[64];
   std::snprintf(text, sizeof text, "%g", seconds);
   return text;
-}
-
-bool parseSeconds(const std::string& text, double* seconds) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  errno = 0;
-  const double value = std::strtod(text.c_str(), &end);
-  if (errno != 0 || end == text.c_str() || *end != '\0' || !std::isfinite(value)) return false;
-  *seconds = value;
-  return true;
 }
 
 bool parsePositive(const std::string& text, int* value) {
@@ -111,11 +100,16 @@ struct TypedValues {
 };
 
 const char* const kSynopsis =
-    "usage: lattice-bloom-render --at SECONDS [--at SECONDS ...] --out PATH [--size WxH]\n"
+    "usage: lattice-bloom-render --at TIME [--at TIME ...] --out PATH [--size WxH]\n"
     "       lattice-bloom-render --fps N [--from A] [--to B] [--out FOLDER/] [--video FILE.mp4]\n"
     "       lattice-bloom-render --contact-sheet FILE.png\n";
 
 const char* const kFooter =
+    "A TIME (and A, B) is seconds of the show's clock (61.692) or a bar of the music:\n"
+    "b33 is bar 33 (bars count from 1 at 0 s, four beats each, a new bar at every\n"
+    "section of the score), b33.2 its second beat. --at and --from take the start\n"
+    "of that bar or beat, --to its end: --fps 60 --from b33 --to b40 renders bars\n"
+    "33 to 40, all of bar 40 included.\n"
     "Any GL error while rendering a frame ends the run with a non-zero status.\n"
     "The data set is data/config.txt in the working directory or beside the program.";
 
@@ -124,7 +118,7 @@ void declareOptions(CLI::App* app, TypedValues* typed, RenderOptions* options) {
   lb_cli::configure(app, kSynopsis, kFooter, &options->help);
   app->add_option("--at", typed->at,
                   "a clock value; repeat for several frames, rendered in the order given")
-      ->type_name("SECONDS")
+      ->type_name("TIME")
       ->allow_extra_args(false);
   app->add_option("--out", typed->out,
                   "a .png file (one frame), a pattern with %d (replaced by the\n"
@@ -135,9 +129,9 @@ void declareOptions(CLI::App* app, TypedValues* typed, RenderOptions* options) {
                   "a sequence of N frames per second (1 to 1000): frame k at\n"
                   "t = A + k / N, round((B - A) * N) frames in all")
       ->type_name("N");
-  app->add_option("--from", typed->from, "the sequence's first clock value in seconds (default 0)")
-      ->type_name("A");
-  app->add_option("--to", typed->to, "where the sequence ends, in seconds (default 130)")->type_name("B");
+  app->add_option("--from", typed->from, "the sequence's first clock value, a TIME (default 0)")->type_name("A");
+  app->add_option("--to", typed->to, "where the sequence ends, a TIME (default 130); a bar counts to its end")
+      ->type_name("B");
   app->add_option("--video", typed->video,
                   "pipes the sequence to ffmpeg: H.264 (yuv420p, CRF 18) with\n"
                   "data/music.mp3 from A to B as AAC; needs ffmpeg on PATH")
@@ -161,9 +155,12 @@ CLI::App makeApp() {
                   "lattice-bloom-render");
 }
 
-bool readSeconds(const char* name, const std::string& text, double* seconds, std::string* error) {
-  if (parseSeconds(text, seconds)) return true;
-  *error = std::string(name) + " needs a number of seconds, not '" + text + "'";
+// Seconds or the music's bar notation; `edge` says which end of a bar or beat counts.
+bool readTime(const char* name, const std::string& text, lb_music::GridEdge edge, double* seconds,
+              std::string* error) {
+  std::string problem;
+  if (lb_music::readClock(text, edge, seconds, &problem)) return true;
+  *error = std::string(name) + " " + problem;
   return false;
 }
 
@@ -180,11 +177,14 @@ bool readPath(const char* name, const std::string& text, std::string* path, std:
 bool readValues(const CLI::App& app, const TypedValues& typed, RenderOptions* options, std::string* error) {
   for (const std::string& text : typed.at) {
     double seconds = 0;
-    if (!readSeconds("--at", text, &seconds, error)) return false;
+    if (!readTime("--at", text, lb_music::GridEdge::kStart, &seconds, error)) return false;
     options->times.push_back(seconds);
   }
-  if (app.count("--from") > 0 && !readSeconds("--from", typed.from, &options->from, error)) return false;
-  if (app.count("--to") > 0 && !readSeconds("--to", typed.to, &options->to, error)) return false;
+  if (app.count("--from") > 0 && !readTime("--from", typed.from, lb_music::GridEdge::kStart, &options->from, error))
+    return false;
+  // "--from b33 --to b40" covers bars 33 to 40: a bar given to --to counts to its end.
+  if (app.count("--to") > 0 && !readTime("--to", typed.to, lb_music::GridEdge::kEnd, &options->to, error))
+    return false;
   if (app.count("--fps") > 0 && (!parsePositive(typed.fps, &options->fps) || options->fps > kMaxFps)) {
     *error = "--fps needs a whole number of frames per second from 1 to " + std::to_string(kMaxFps) + ", not '" +
              typed.fps + "'";
@@ -208,7 +208,7 @@ bool checkFrameChoice(const CLI::App& app, const RenderOptions& options, std::st
   const bool haveOut = app.count("--out") > 0, haveFrom = app.count("--from") > 0, haveTo = app.count("--to") > 0;
   const int modes = (options.times.empty() ? 0 : 1) + (options.fps > 0 ? 1 : 0) + (options.contactSheet.empty() ? 0 : 1);
   if (modes == 0) {
-    *error = "no --at SECONDS given (nor --fps N or --contact-sheet FILE)";
+    *error = "no --at TIME given (nor --fps N or --contact-sheet FILE)";
   } else if (modes > 1) {
     *error = "--at, --fps and --contact-sheet choose frames in different ways; give only one of them";
   } else if (options.fps == 0 && (haveFrom || haveTo)) {

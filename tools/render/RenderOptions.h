@@ -3,11 +3,13 @@
 // output file.
 //
 // Three ways to choose frames, exactly one per run:
-//   --at SECONDS ...        chosen clock values, in the order given
+//   --at TIME ...           chosen clock values, in the order given
 //   --fps N [--from A] [--to B]
 //                           a regular sequence: frame k at t = A + k / N,
 //                           round((B - A) * N) frames, to PNG files and/or a video
 //   --contact-sheet FILE    one frame from the middle of each scene, in a grid
+// A time is seconds or a bar of the music (MusicGrid.h): "b33" for bar 33,
+// "b33.2" for its second beat; --to takes the end of that bar or beat.
 
 #include <cstddef>
 #include <string>
