@@ -437,6 +437,8 @@ std::vector<std::string> FolderWatch::changes() {
 bool FolderWatch::complete(const std::string& path) {
   // Opening for reading while sharing reading only fails with a sharing
   // violation as long as any program holds the file open with write access.
+  // (For the few microseconds the handle is open, a writer opening the file
+  // would be refused in turn; this runs once per save, after 100 ms of quiet.)
   const HANDLE file = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;

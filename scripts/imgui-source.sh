@@ -10,7 +10,13 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/lib/debian-source.sh"
-# Debian 12's version, as libimgui-dev 1.86+ds-1+b1 was built from.
-version=1.86+ds-1
+# The source version of the installed libimgui-dev (scripts/setup.sh installs
+# it for the Linux build; 1.86+ds-1 on Debian 12), so that both systems build
+# the same code and the zip's notices (scripts/lib/notices.py) name it.
+version=$(dpkg-query -W -f '${source:Version}' libimgui-dev 2>/dev/null || true)
+if [ -z "$version" ]; then
+  echo "imgui-source: libimgui-dev is not installed (scripts/setup.sh installs it)" >&2
+  exit 1
+fi
 cache=${LB_CACHE_DIR:-$HOME/.cache/lattice-bloom}
 debian_source "imgui=$version" "$cache/sources"
