@@ -1,6 +1,7 @@
 # Sourced by the scripts that run programs on an X server of their own and,
-# for the Windows build, under Wine (scripts/check-windows.sh, its director's
-# check, bench/save-to-picture.sh): the one place that starts them.
+# for the Windows build, under Wine (the release checks scripts/check-*.sh,
+# the director's check tests/windows/dev_reload.sh, bench/save-to-picture.sh):
+# the one place that starts them.
 #
 #   private_x WxH DIR      starts Xvfb on a free display (the server picks it),
 #                          exports DISPLAY and sets private_x_pid; fails, with
