@@ -41,6 +41,10 @@ target_link_libraries(PkgConfig::SDL2_MIXER INTERFACE SDL2_mixer::SDL2_mixer-sta
 
 find_library(LB_MINGW_ZLIB NAMES z REQUIRED)
 lb_windows_library(GLEW NAMES glew32 DEFINES GLEW_STATIC LINK OpenGL::GL)
+# And opengl32 among the system libraries at the end of every link line: where
+# a program's targets form a longer chain (the director's player), CMake may
+# name it before the static GLEW that needs it.
+string(APPEND CMAKE_CXX_STANDARD_LIBRARIES " -lopengl32")
 lb_windows_library(PNG NAMES png16 png LINK ${LB_MINGW_ZLIB})
 lb_windows_library(JPEG NAMES jpeg)
 lb_windows_library(TURBOJPEG NAMES turbojpeg)

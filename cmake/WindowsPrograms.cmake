@@ -1,5 +1,5 @@
-# The Windows programs: lattice-bloom.exe (the show) and lattice-bloom-render.exe,
-# static and stand-alone, plus the unit tests that run under Wine. Included by
+# The Windows programs: lattice-bloom.exe (the show), lattice-bloom-render.exe and
+# lattice-bloom-dev.exe (the director's player), static and stand-alone, plus the unit tests that run under Wine. Included by
 # the top-level CMakeLists.txt in the cross build only.
 
 # Everything static, the C and C++ runtimes and winpthreads included: the
@@ -40,6 +40,16 @@ set(LB_RENDER_FONT "")
 add_subdirectory(tools/render)
 target_link_options(lattice-bloom-render PRIVATE -static -static-libgcc -static-libstdc++)
 lb_windows_resources(lattice-bloom-render "Lattice Bloom offline renderer")
+
+# The director's player, as on Linux, with Dear ImGui compiled from Debian's
+# sources (LB_IMGUI_SOURCE, from scripts/imgui-source.sh). A console program
+# like the renderer: it prints its help, its reload reports and screenshots'
+# clock values.
+set(LB_IMGUI_SOURCE "" CACHE PATH "Dear ImGui's sources (the folder scripts/imgui-source.sh prints), for lattice-bloom-dev.exe")
+add_subdirectory(tools/dev)
+target_link_libraries(lattice-bloom-dev PRIVATE SDL2::SDL2main)
+target_link_options(lattice-bloom-dev PRIVATE -static -static-libgcc -static-libstdc++)
+lb_windows_resources(lattice-bloom-dev "Lattice Bloom director's player")
 
 if(LB_BUILD_TESTS)
   add_subdirectory(tests/windows)

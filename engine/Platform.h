@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,6 +56,40 @@ bool flushFileToDisk(const std::string& path, std::string* error);
 // entries reach the disk only when the folder itself is flushed; NTFS logs the
 // rename itself, so on Windows there is nothing to do.
 void flushFolderToDisk(const std::string& folder);
+
+// The bytes the C library's allocator has handed out and not had back, in every
+// arena, or -1 where the system does not tell. Beside the resident memory it
+// tells a leak from memory the allocator keeps for reuse.
+long long heapBytesInUse();
+
+// Watches folders (not their subfolders) for files written, created, removed or
+// renamed in them, without blocking: the owner asks what changed once per
+// frame. Folders, not files, are watched, because editors often save by
+// writing a new file and renaming it over the old one, or by deleting the file
+// and writing it again. inotify on Linux, ReadDirectoryChangesW on Windows.
+class FolderWatch : NonCopyable {
+ public:
+  FolderWatch();
+  ~FolderWatch();
+
+  // Starts watching `folder`. False with a message naming the folder on failure.
+  bool watch(const std::string& folder, std::string* error);
+
+  // Every file something happened to in a watched folder since the last call,
+  // as "folder/name" with the folder as given to watch(); each path once.
+  std::vector<std::string> changes();
+
+  // Whether `path` (one that changes() named) can be read whole now: it is a
+  // regular file and no program still holds it open for writing (on Linux,
+  // known from the events themselves: it was closed after its last write; on
+  // Windows, the file opens with writers shut out). A file being written, or
+  // deleted and not yet made again, is not.
+  bool complete(const std::string& path);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
 
 // A whole regular file mapped read-only into memory. open() fails (and the
 // caller reads the file the plain way) where the file is empty, not a regular
@@ -106,6 +141,9 @@ class ChildProcess : NonCopyable {
   // false, with how it ended ("exit status 1", "signal Killed") in *how.
   // *cpuSeconds gets the user + system time it used.
   bool wait(std::string* how, double* cpuSeconds);
+
+  // Whether the child has ended, without waiting; wait() then collects it at once.
+  bool exited() const;
 
   // Ends the child at once (after a failure elsewhere): a write blocked on
   // its input then fails. wait() still collects it.

@@ -3,6 +3,9 @@
 #include "Platform.h"
 
 #include <fcntl.h>
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 #include <signal.h>
 #include <spawn.h>
 #include <sys/mman.h>
@@ -10,7 +13,11 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#if defined(__linux__)
+#include <sys/inotify.h>
+#endif
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -225,8 +232,105 @@ bool ChildProcess::wait(std::string* how, double* cpuSeconds) {
   return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
+bool ChildProcess::exited() const {
+  if (!running_) return true;
+  // WNOWAIT leaves the child to wait(), which reads its status and CPU time.
+  siginfo_t info{};
+  return waitid(P_PID, static_cast<id_t>(process_), &info, WEXITED | WNOHANG | WNOWAIT) == 0 && info.si_pid != 0;
+}
+
 void ChildProcess::terminate() {
   if (running_) ::kill(static_cast<pid_t>(process_), SIGKILL);
+}
+
+// --- Heap ------------------------------------------------------------------------
+
+long long heapBytesInUse() {
+#if defined(__GLIBC__)
+  const struct mallinfo2 heap = mallinfo2();
+  return static_cast<long long>(heap.uordblks + heap.hblkhd);
+#else
+  return -1;
+#endif
+}
+
+// --- FolderWatch (inotify) -----------------------------------------------------------
+
+struct FolderWatch::State {
+  int fd = -1;
+  std::vector<std::pair<int, std::string>> folders;  // watch descriptor, folder
+  // Files written to (or created) and not closed since: still being written.
+  std::vector<std::string> open;
+};
+
+FolderWatch::FolderWatch() : state_(new State) {}
+
+FolderWatch::~FolderWatch() {
+  if (state_->fd >= 0) close(state_->fd);
+}
+
+#if defined(__linux__)
+
+bool FolderWatch::watch(const std::string& folder, std::string* error) {
+  if (state_->fd < 0) {
+    state_->fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    if (state_->fd < 0) {
+      *error = std::string("cannot start watching files: ") + std::strerror(errno);
+      return false;
+    }
+  }
+  const uint32_t events = IN_MODIFY | IN_CREATE | IN_CLOSE_WRITE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO;
+  const int wd = inotify_add_watch(state_->fd, folder.c_str(), events);
+  if (wd < 0) {
+    *error = folder + ": cannot watch: " + std::strerror(errno);
+    return false;
+  }
+  state_->folders.emplace_back(wd, folder);
+  return true;
+}
+
+std::vector<std::string> FolderWatch::changes() {
+  std::vector<std::string> paths;
+  if (state_->fd < 0) return paths;
+  std::vector<std::string>& open = state_->open;
+  alignas(inotify_event) char buffer[16384];
+  for (;;) {
+    const ssize_t got = read(state_->fd, buffer, sizeof buffer);
+    if (got <= 0) break;  // EAGAIN: nothing more queued
+    for (ssize_t at = 0; at < got;) {
+      const inotify_event* event = reinterpret_cast<const inotify_event*>(buffer + at);
+      at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+      if (event->len == 0 || (event->mask & IN_ISDIR) != 0) continue;
+      for (const auto& folder : state_->folders) {
+        if (folder.first != event->wd) continue;
+        const std::string path = folder.second + "/" + event->name;
+        if (std::find(paths.begin(), paths.end(), path) == paths.end()) paths.push_back(path);
+        const auto known = std::find(open.begin(), open.end(), path);
+        const bool writing = (event->mask & (IN_MODIFY | IN_CREATE)) != 0;
+        if (writing && known == open.end()) open.push_back(path);
+        if (!writing && known != open.end()) open.erase(known);  // closed, moved or gone
+      }
+    }
+  }
+  return paths;
+}
+
+#else
+
+bool FolderWatch::watch(const std::string& folder, std::string* error) {
+  *error = folder + ": cannot watch: this system has no file notifications";
+  return false;
+}
+
+std::vector<std::string> FolderWatch::changes() { return {}; }
+
+#endif
+
+bool FolderWatch::complete(const std::string& path) {
+  struct stat st;
+  const std::vector<std::string>& open = state_->open;
+  return stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+         std::find(open.begin(), open.end(), path) == open.end();
 }
 
 }  // namespace lb_engine

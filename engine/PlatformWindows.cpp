@@ -8,6 +8,7 @@
 #endif
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -332,8 +333,119 @@ bool ChildProcess::wait(std::string* how, double* cpuSeconds) {
   return code == 0;
 }
 
+bool ChildProcess::exited() const {
+  return !running_ || WaitForSingleObject(reinterpret_cast<HANDLE>(process_), 0) == WAIT_OBJECT_0;
+}
+
 void ChildProcess::terminate() {
   if (running_) TerminateProcess(reinterpret_cast<HANDLE>(process_), 1);
+}
+
+// --- Heap ------------------------------------------------------------------------
+
+// The C runtime's heap gives no cheap total (walking it takes a lock for as long
+// as the walk); the figure is for the Linux soak checks.
+long long heapBytesInUse() { return -1; }
+
+// --- FolderWatch (ReadDirectoryChangesW) --------------------------------------------
+
+namespace {
+
+// One watched folder: a read of its changes is always outstanding (overlapped),
+// and changes() collects the finished ones without waiting.
+struct WatchedFolder {
+  std::string name;
+  HANDLE folder = INVALID_HANDLE_VALUE;
+  OVERLAPPED overlapped{};
+  std::vector<DWORD> buffer = std::vector<DWORD>(16384);  // 64 KiB, DWORD-aligned as the call needs
+
+  ~WatchedFolder() {
+    if (folder != INVALID_HANDLE_VALUE) {
+      CancelIoEx(folder, &overlapped);
+      DWORD ignored = 0;
+      GetOverlappedResult(folder, &overlapped, &ignored, TRUE);  // the buffer stays ours until it ends
+      CloseHandle(folder);
+    }
+    if (overlapped.hEvent != nullptr) CloseHandle(overlapped.hEvent);
+  }
+
+  bool read() {
+    ResetEvent(overlapped.hEvent);
+    const DWORD filter = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_SIZE;
+    return ReadDirectoryChangesW(folder, buffer.data(), static_cast<DWORD>(buffer.size() * sizeof(DWORD)), FALSE,
+                                 filter, nullptr, &overlapped, nullptr) != 0;
+  }
+};
+
+}  // namespace
+
+struct FolderWatch::State {
+  std::vector<std::unique_ptr<WatchedFolder>> folders;
+};
+
+FolderWatch::FolderWatch() : state_(new State) {}
+
+FolderWatch::~FolderWatch() = default;
+
+bool FolderWatch::watch(const std::string& folder, std::string* error) {
+  std::unique_ptr<WatchedFolder> watched(new WatchedFolder);
+  watched->name = folder;
+  watched->folder = CreateFileW(widen(folder).c_str(), FILE_LIST_DIRECTORY,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr);
+  if (watched->folder == INVALID_HANDLE_VALUE) {
+    *error = folder + ": cannot watch: " + systemMessage(GetLastError());
+    return false;
+  }
+  watched->overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  if (watched->overlapped.hEvent == nullptr || !watched->read()) {
+    *error = folder + ": cannot watch: " + systemMessage(GetLastError());
+    return false;
+  }
+  state_->folders.push_back(std::move(watched));
+  return true;
+}
+
+std::vector<std::string> FolderWatch::changes() {
+  std::vector<std::string> paths;
+  auto add = [&paths](const std::string& path) {
+    if (std::find(paths.begin(), paths.end(), path) == paths.end()) paths.push_back(path);
+  };
+  for (const std::unique_ptr<WatchedFolder>& watched : state_->folders) {
+    DWORD got = 0;
+    while (GetOverlappedResult(watched->folder, &watched->overlapped, &got, FALSE)) {
+      if (got == 0) {
+        // More changes than the buffer holds: every file of the folder may have
+        // changed (the owner compares contents, so naming all is safe).
+        std::error_code failed;
+        for (const auto& entry : std::filesystem::directory_iterator(widen(watched->name), failed))
+          if (entry.is_regular_file(failed)) add(watched->name + "/" + narrow(entry.path().filename().wstring()));
+      }
+      const unsigned char* bytes = reinterpret_cast<const unsigned char*>(watched->buffer.data());
+      for (DWORD at = 0; got > 0 && at < got;) {
+        const FILE_NOTIFY_INFORMATION* info = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(bytes + at);
+        add(watched->name + "/" + narrow(std::wstring(info->FileName, info->FileNameLength / sizeof(WCHAR))));
+        if (info->NextEntryOffset == 0) break;
+        at += info->NextEntryOffset;
+      }
+      if (!watched->read()) break;  // the folder went away: no more changes from it
+    }
+  }
+  return paths;
+}
+
+bool FolderWatch::complete(const std::string& path) {
+  // Opening for reading while sharing reading only fails with a sharing
+  // violation as long as any program holds the file open with write access.
+  // (For the few microseconds the handle is open, a writer opening the file
+  // would be refused in turn; this runs once per save, after 100 ms of quiet.)
+  const HANDLE file = CreateFileW(widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  // (A folder never opens here: that needs FILE_FLAG_BACKUP_SEMANTICS.)
+  const bool regular = GetFileType(file) == FILE_TYPE_DISK;
+  CloseHandle(file);
+  return regular;
 }
 
 }  // namespace lb_engine

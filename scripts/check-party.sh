@@ -16,6 +16,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LB_BUILD_DIR:-$root/build}
 source "$root/tests/x11/show_window.sh"
+source "$root/scripts/lib/wine-x.sh"
 note() { echo "check-party: $*"; }
 fail=0
 tmp=$(mktemp -d)
@@ -67,11 +68,9 @@ for word in "Lattice Bloom" "Quasar Fern" "2:10" "OpenGL 4.1" "Windows 10/11 64-
 done
 
 # --- 3. Both shows play with no option -----------------------------------------------
-Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 1 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-[ -s "$tmp/display" ] || { note "Xvfb did not start: $(cat "$tmp/xvfb.log")"; exit 1; }
-export DISPLAY=":$(cat "$tmp/display")" SDL_AUDIODRIVER=dummy LB_NO_ERROR_BOX=1
+private_x 1280x720 "$tmp/x" || exit 1
+xvfb_pid=$private_x_pid
+export SDL_AUDIODRIVER=dummy LB_NO_ERROR_BOX=1
 
 # Plays the show started by "$@" in folder $2 (named $1): its window covers the
 # screen and lights up within 60 s, and Escape ends it with status 0.
@@ -113,9 +112,7 @@ play() {
   fi
 }
 play linux "$linux" ./lattice-bloom
-export WINEPREFIX=$tmp/wine WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-wineboot -i >/dev/null 2>&1
-wineserver -w
+fresh_wine_prefix "$tmp/wine"
 play windows "$windows" wine ./lattice-bloom.exe
 
 # The options on Windows: a wrong value is status 2 with its line, and

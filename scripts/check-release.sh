@@ -24,6 +24,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LB_BUILD_DIR:-$root/build}
 source "$root/tests/x11/show_window.sh"
+source "$root/scripts/lib/wine-x.sh"
 note() { echo "check-release: $*"; }
 fail=0
 tmp=$(mktemp -d)
@@ -38,11 +39,8 @@ trap cleanup EXIT
 
 # A private X server without access control: a client needs nothing but DISPLAY.
 start_xvfb() {
-  Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-  xvfb_pid=$!
-  for _ in $(seq 1 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-  [ -s "$tmp/display" ] || { note "Xvfb did not start: $(cat "$tmp/xvfb.log")"; exit 1; }
-  export DISPLAY=":$(cat "$tmp/display")"
+  private_x 1280x720 "$tmp/x" || exit 1
+  xvfb_pid=$private_x_pid
 }
 
 # Runs a bundled program in folder $1 with nothing of this shell's environment.

@@ -13,9 +13,12 @@
 #     (the same llvmpipe);
 #   - plays the show from a folder named outside ASCII (Zoë) and writes frames,
 #     a contact sheet and a video into it; --out from drives (C:\x, C:/x, \x);
+#   - the director's player (tests/windows/dev_reload.sh): a flat-red shader
+#     saved into its data/ is on screen within 2 s, a broken one keeps the
+#     picture and shows its error, Escape ends it with 0;
 #   - runs the unit tests cross-built for Windows (readers, catalogue, OBJ,
-#     images, hierarchy files, maths, random numbers, platform layer and the
-#     real-world files) under Wine;
+#     images, hierarchy files, maths, random numbers, platform layer, the
+#     watch of saved files and the real-world files) under Wine;
 #   - starts the show without data/: a message box titled "Lattice Bloom cannot
 #     start" must appear (it is captured), and the status must be non-zero;
 #   - records the music as each build decodes and starts it (SDL's disk audio
@@ -33,6 +36,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=${LB_BUILD_DIR:-$root/build}
 windows_build=${LB_WINDOWS_BUILD_DIR:-$root/build-windows}
 source "$root/tests/x11/show_window.sh"
+source "$root/scripts/lib/wine-x.sh"
 note() { echo "check-windows: $*"; }
 started=$SECONDS
 fail=0
@@ -73,19 +77,13 @@ note "unzipped $(basename "$archive") ($(du -h "$archive" | cut -f1)): $(cd "$fo
 python3 "$root/scripts/lib/notices.py" check windows "$folder/THIRD-PARTY-NOTICES.txt" \
   --built "$(bash "$root/scripts/windows-deps.sh")/.complete" --crlf || fail=1
 
-Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$tmp/display" 2>"$tmp/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 1 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
-[ -s "$tmp/display" ] || { note "Xvfb did not start: $(cat "$tmp/xvfb.log")"; exit 1; }
-export DISPLAY=":$(cat "$tmp/display")"
+private_x 1280x720 "$tmp/x" || exit 1
+xvfb_pid=$private_x_pid
 
-# No Mono or Gecko (their installers would ask), no debug chatter, and no sound
-# card here: SDL's dummy driver unless a step says otherwise.
-export WINEPREFIX=$tmp/wine WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No sound card here: SDL's dummy driver unless a step says otherwise.
 export SDL_AUDIODRIVER=dummy LB_NO_ERROR_BOX=1
 t0=$SECONDS
-wineboot -i >/dev/null 2>&1
-wineserver -w
+fresh_wine_prefix "$tmp/wine"
 note "fresh Wine prefix made in $((SECONDS - t0)) s ($(wine --version))"
 
 # Starts the show from its folder; sets pid and win.
@@ -289,6 +287,9 @@ else
   note "video into $zfolder failed: $(tail -2 "$tmp/render.out" | tr '\n' ' ')"; fail=1
 fi
 cp "$zfolder/frame.png" "$out/windows-render-26s-from-Zoë.png" 2>/dev/null || true
+
+# --- 2c. The director's player: live reloading ----------------------------------------
+bash "$root/tests/windows/dev_reload.sh" "$folder" "$build" "$out" || fail=1
 
 # --- 3. The unit tests, built for Windows ---------------------------------------------
 cp "$windows_build/tests/windows/lb_tests_windows.exe" "$folder/"

@@ -8,12 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #ifdef _WIN32
@@ -174,7 +176,12 @@ TEST(PlatformLayer, ChildProcessReadsThePipeAndReportsItsStatus) {
   // More than any pipe buffer, so that writing waits for the child to read.
   const std::vector<unsigned char> bytes(3 * 1000 * 1000 + 7, 'x');
   ASSERT_TRUE(counter.write(bytes.data(), bytes.size(), &error)) << error;
+  // Still reading (its input is open): not ended. Once its input closes it
+  // ends, and looking without waiting leaves its status for wait().
+  EXPECT_FALSE(counter.exited());
   counter.closeInput();
+  for (int i = 0; i < 1000 && !counter.exited(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  EXPECT_TRUE(counter.exited());
   std::string how;
   double cpu = -1;
   EXPECT_FALSE(counter.wait(&how, &cpu));

@@ -29,7 +29,7 @@ bool contains(const std::vector<std::string>& paths, const std::string& path) {
 
 }  // namespace
 
-std::string normalPath(const std::string& path) { return std::filesystem::path(path).lexically_normal().string(); }
+std::string normalPath(const std::string& path) { return std::filesystem::path(path).lexically_normal().generic_string(); }
 
 std::string ReloadReport::summary() const {
   std::string text;

@@ -1,13 +1,6 @@
 #include "ContentRegenerator.h"
 
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <cerrno>
-#include <cstring>
-#include <vector>
-
-extern char** environ;
+#include <utility>
 
 namespace lb_dev {
 
@@ -19,27 +12,24 @@ ContentRegenerator::ContentRegenerator(std::string generator, std::string conten
       font_(std::move(font)) {}
 
 ContentRegenerator::~ContentRegenerator() {
-  if (child_ > 0) waitpid(child_, nullptr, 0);
+  if (child_.running()) child_.wait(nullptr, nullptr);
 }
 
 void ContentRegenerator::request() {
-  if (child_ > 0) {
+  if (child_.running()) {
     again_ = true;
     return;
   }
   start();
 }
 
-bool ContentRegenerator::start() {
-  std::vector<char*> args = {const_cast<char*>(generator_.c_str()), const_cast<char*>(contentDir_.c_str()),
-                             const_cast<char*>(dataDir_.c_str()), const_cast<char*>(font_.c_str()), nullptr};
-  const int failed = posix_spawn(&child_, generator_.c_str(), nullptr, nullptr, args.data(), environ);
-  if (failed != 0) {
-    child_ = -1;
-    failure_ = generator_ + ": cannot be started: " + std::strerror(failed);
-    return false;
+void ContentRegenerator::start() {
+  std::string error;
+  if (!child_.start({generator_, contentDir_, dataDir_, font_}, &error)) {
+    failure_ = error;
+    return;
   }
-  return true;
+  child_.closeInput();  // the generator reads no input
 }
 
 std::string ContentRegenerator::poll() {
@@ -48,13 +38,11 @@ std::string ContentRegenerator::poll() {
     line.swap(failure_);
     return line;
   }
-  if (child_ <= 0) return "";
-  int status = 0;
-  if (waitpid(child_, &status, WNOHANG) != child_) return "";
-  child_ = -1;
-  std::string line = WIFEXITED(status) && WEXITSTATUS(status) == 0
-                         ? "data set regenerated from " + contentDir_
-                         : generator_ + " failed (status " + std::to_string(WEXITSTATUS(status)) + "); data set left as it was";
+  if (!child_.running() || !child_.exited()) return "";
+  std::string how;
+  const std::string line = child_.wait(&how, nullptr)
+                               ? "data set regenerated from " + contentDir_
+                               : generator_ + " failed (" + how + "); data set left as it was";
   if (again_) {
     again_ = false;
     start();

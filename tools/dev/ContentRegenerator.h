@@ -4,14 +4,17 @@
 // keeps drawing meanwhile; the files the generator rewrites are then picked up
 // by the data set's own watch, and only those whose bytes changed are reloaded.
 
+#include "Platform.h"
+
 #include <string>
-#include <sys/types.h>
 
 namespace lb_dev {
 
 class ContentRegenerator {
  public:
   ContentRegenerator(std::string generator, std::string contentDir, std::string dataDir, std::string font);
+  // A run still going is waited for, not stopped: stopped, it could leave a
+  // half-written data set behind.
   ~ContentRegenerator();
 
   const std::string& contentDir() const { return contentDir_; }
@@ -21,10 +24,10 @@ class ContentRegenerator {
   std::string poll();
 
  private:
-  bool start();
+  void start();
 
   std::string generator_, contentDir_, dataDir_, font_;
-  pid_t child_ = -1;
+  lb_engine::ChildProcess child_;
   bool again_ = false;
   std::string failure_;  // a start that failed, reported by the next poll()
 };

@@ -54,7 +54,7 @@ void declareOptions(CLI::App* app, TypedValues* typed, DevOptions* options) {
   app->add_flag("--clean", options->clean, "starts with the overlay hidden (F1 shows it)");
   app->add_flag("--watch-content", options->watchContent,
                 "also watches content/ and regenerates the data set when a source\n"
-                "there changes");
+                "there changes (Linux only: the generator is built there)");
   app->add_option("--stats", options->statsEvery,
                   "every SECONDS of wall time, prints a line with the live GL objects\n"
                   "(programs, shaders, textures, buffers, ...) and the reloads so far")

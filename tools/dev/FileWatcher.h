@@ -1,30 +1,31 @@
 #pragma once
-// Watches folders for files that were written or moved into place (inotify),
-// without blocking: the player asks once per frame what changed. Folders, not
-// files, are watched, because editors often save by writing a new file and
-// renaming it over the old one.
+// Watches folders for saved files: the platform's change notifications
+// (lb_engine::FolderWatch) through a SaveDebounce, so that each save is handed
+// on once, when the file is whole, however the editor wrote it. Never blocks:
+// the player asks once per frame.
 
-#include "NonCopyable.h"
+#include "Platform.h"
+#include "SaveDebounce.h"
 
 #include <string>
 #include <vector>
 
 namespace lb_dev {
 
-class FileWatcher : lb_engine::NonCopyable {
+class FileWatcher {
  public:
-  ~FileWatcher();
+  FileWatcher();
 
   // Starts watching `folder` (not its subfolders). False with a message naming
   // the folder on failure.
   bool watch(const std::string& folder, std::string* error);
-  // Every file written, created or moved into a watched folder since the last
-  // call, as "folder/name" with the folder as given to watch(); each path once.
-  std::vector<std::string> changes();
+  // The files saved in a watched folder that have settled by `now` (seconds on
+  // a steady clock), as "folder/name" with the folder as given to watch().
+  std::vector<std::string> changes(double now);
 
  private:
-  int fd_ = -1;
-  std::vector<std::pair<int, std::string>> folders_;  // watch descriptor, folder
+  lb_engine::FolderWatch folders_;
+  SaveDebounce debounce_;
 };
 
 }  // namespace lb_dev

@@ -6,11 +6,11 @@
 #include "GlState.h"
 #include "MyDemo.h"
 #include "OutputFile.h"
+#include "Platform.h"
 #include "PngWriter.h"
 #include "SceneTable.h"
 
 #include <SDL.h>
-#include <malloc.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -193,17 +193,17 @@ void Player::handleKey(const SDL_Event& event) {
 
 void Player::reloadChangedFiles() {
   if (regenerator_) {
-    if (!contentWatcher_.changes().empty()) regenerator_->request();
+    if (!contentWatcher_.changes(now()).empty()) regenerator_->request();
     const std::string done = regenerator_->poll();
     if (!done.empty()) say(done);
   }
   if (reloadAllRequested_) {
     reloadAllRequested_ = false;
-    dataWatcher_.changes();  // covered by the full reload
+    dataWatcher_.changes(now());  // covered by the full reload
     applyReload(reloader_.reloadAll());
     return;
   }
-  const std::vector<std::string> changed = dataWatcher_.changes();
+  const std::vector<std::string> changed = dataWatcher_.changes(now());
   if (!changed.empty()) applyReload(reloader_.reloadChanged(changed));
 }
 
@@ -265,12 +265,11 @@ void Player::printStats() {
   if (t < nextStats_) return;
   nextStats_ += options_.statsEvery;
   if (nextStats_ <= t) nextStats_ = t + options_.statsEvery;  // after a long stall, no burst of lines
-  // The bytes the C library's allocator has handed out and not had back, in
-  // every arena (the driver's threads have their own): beside the resident
-  // memory, it tells a leak from memory the allocator keeps for reuse.
-  const struct mallinfo2 heap = mallinfo2();
-  std::printf("%s: stats clock=%.3f reloads=%d %s heap-kib=%zu\n", kProgram, transport_.time(), reloads_,
-              countGlObjects().describe().c_str(), (heap.uordblks + heap.hblkhd) / 1024);
+  // The heap in use (the platform layer's figure, where it has one) tells a
+  // leak from memory the allocator keeps for reuse.
+  const long long heap = lb_engine::heapBytesInUse();
+  std::printf("%s: stats clock=%.3f reloads=%d %s heap-kib=%s\n", kProgram, transport_.time(), reloads_,
+              countGlObjects().describe().c_str(), heap < 0 ? "unknown" : std::to_string(heap / 1024).c_str());
   std::fflush(stdout);
 }
 

@@ -11,14 +11,14 @@
 #include "MusicTrack.h"
 #include "MyDemo.h"
 #include "OutputFile.h"
+#include "Platform.h"
 #include "Player.h"
 #include "SdlVideo.h"
 
 #include <SDL.h>
-#include <unistd.h>
 
-#include <climits>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -32,8 +32,9 @@ int fail(const std::string& message) {
 }
 
 std::string workingDirectory() {
-  char buffer[PATH_MAX];
-  return getcwd(buffer, sizeof buffer) != nullptr ? buffer : ".";
+  std::error_code failed;
+  const std::filesystem::path folder = std::filesystem::current_path(failed);
+  return failed ? "." : lb_engine::pathText(folder);
 }
 
 SDL_Window* openWindow(const lb_dev::DevOptions& options) {
@@ -65,6 +66,10 @@ int main(int argc, char** argv) {
   lb_dev::DevOptions options;
   int status = 0;
   if (!lb_dev::readDevOptions(argc, argv, &options, &status)) return status;
+  // The generator is built for Linux only (the Windows release carries the
+  // data set made there), so only a Linux build knows one.
+  if (options.watchContent && std::string(LB_DEV_DATAGEN).empty())
+    return fail("--watch-content works on Linux only: this build has no content generator to rerun");
   // Screenshots land where the player was started; finding the data set may
   // change the working directory.
   const std::string startFolder = workingDirectory();
