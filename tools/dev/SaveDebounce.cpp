@@ -11,10 +11,11 @@ void SaveDebounce::note(const std::string& path, double now) {
   for (Pending& p : pending_) {
     if (p.path == path) {
       p.last = now;
+      p.held = false;  // a new write: the quiet interval starts again anyway
       return;
     }
   }
-  pending_.push_back({path, now});
+  pending_.push_back({path, now, false});
 }
 
 std::vector<std::string> SaveDebounce::settled(double now) {
@@ -22,8 +23,21 @@ std::vector<std::string> SaveDebounce::settled(double now) {
   std::vector<Pending> still;
   for (Pending& p : pending_) {
     const double quietFor = now - p.last;
-    if (quietFor >= quiet_ && (quietFor >= giveUp_ || complete_(p.path))) done.push_back(std::move(p.path));
-    else still.push_back(std::move(p));
+    if (quietFor < quiet_) {
+      still.push_back(std::move(p));
+    } else if (quietFor >= giveUp_) {
+      done.push_back(std::move(p.path));
+    } else if (!complete_(p.path)) {
+      p.held = true;
+      still.push_back(std::move(p));
+    } else if (p.held) {
+      // Whole just now: the writer closed it. Quiet from here on, then hand on.
+      p.held = false;
+      p.last = now;
+      still.push_back(std::move(p));
+    } else {
+      done.push_back(std::move(p.path));
+    }
   }
   pending_.swap(still);
   return done;

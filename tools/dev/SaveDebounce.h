@@ -7,7 +7,10 @@
 // it has had no event for the quiet interval AND reads whole (the probe: it
 // exists and no program holds it open for writing). A path that is quiet but
 // never becomes whole (deleted for good, or kept open by its writer) is handed
-// on after the give-up interval, so that the reader reports what is wrong.
+// on after the give-up interval, so that the reader reports what is wrong. A
+// path found held open once it was quiet waits one more quiet interval after
+// its writer lets go: the notice of the last write may reach us after the
+// close (Wine delivers it late), and would otherwise count as a second save.
 //
 // Times are seconds on any steady clock; the class reads no clock of its own,
 // so tests feed it made-up times.
@@ -41,6 +44,7 @@ class SaveDebounce {
   struct Pending {
     std::string path;
     double last;  // time of its latest event
+    bool held;    // found quiet but not whole: its writer still has it open
   };
   Probe complete_;
   double quiet_, giveUp_;
