@@ -26,14 +26,7 @@ saves=10
 tmp=$(mktemp -d)
 pid=""
 private_x_pid=""
-cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
-  [ -n "${WINEPREFIX:-}" ] && wineserver -k 2>/dev/null
-  [ -n "$private_x_pid" ] && kill "$private_x_pid" 2>/dev/null
-  rm -rf "$tmp"
-  return 0
-}
-trap cleanup EXIT
+trap end_private_session EXIT
 export SDL_AUDIODRIVER=dummy LB_NO_ERROR_BOX=1
 private_x "$size" "$tmp/x" || exit 1
 flat_png ff0000 "$size" "$tmp/red.png"

@@ -21,16 +21,8 @@ note() { echo "check-party: $*"; }
 fail=0
 tmp=$(mktemp -d)
 pid=""
-xvfb_pid=""
-cleanup() {
-  set +e
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
-  [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] && wineserver -k >/dev/null 2>&1
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$tmp"
-  return 0
-}
-trap cleanup EXIT
+private_x_pid=""
+trap end_private_session EXIT
 
 [ "${1:-}" = "--no-package" ] || bash "$root/scripts/package-party.sh"
 cmake --build "$build" --target frame_match >/dev/null
@@ -69,7 +61,6 @@ done
 
 # --- 3. Both shows play with no option -----------------------------------------------
 private_x 1280x720 "$tmp/x" || exit 1
-xvfb_pid=$private_x_pid
 export SDL_AUDIODRIVER=dummy LB_NO_ERROR_BOX=1
 
 # Plays the show started by "$@" in folder $2 (named $1): its window covers the

@@ -29,18 +29,12 @@ note() { echo "check-release: $*"; }
 fail=0
 tmp=$(mktemp -d)
 pid=""
-xvfb_pid=""
-cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$tmp"
-}
-trap cleanup EXIT
+private_x_pid=""
+trap end_private_session EXIT
 
 # A private X server without access control: a client needs nothing but DISPLAY.
 start_xvfb() {
   private_x 1280x720 "$tmp/x" || exit 1
-  xvfb_pid=$private_x_pid
 }
 
 # Runs a bundled program in folder $1 with nothing of this shell's environment.

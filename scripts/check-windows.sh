@@ -42,16 +42,8 @@ started=$SECONDS
 fail=0
 tmp=$(mktemp -d)
 pid=""
-xvfb_pid=""
-cleanup() {
-  set +e  # tidying up never changes the check's status
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
-  [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] && wineserver -k >/dev/null 2>&1
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null
-  rm -rf "$tmp"
-  return 0
-}
-trap cleanup EXIT
+private_x_pid=""
+trap end_private_session EXIT
 out=${LB_CHECK_WINDOWS_OUT:-$tmp/pictures}
 mkdir -p "$out"
 
@@ -78,7 +70,6 @@ python3 "$root/scripts/lib/notices.py" check windows "$folder/THIRD-PARTY-NOTICE
   --built "$(bash "$root/scripts/windows-deps.sh")/.complete" --crlf || fail=1
 
 private_x 1280x720 "$tmp/x" || exit 1
-xvfb_pid=$private_x_pid
 
 # No sound card here: SDL's dummy driver unless a step says otherwise.
 export SDL_AUDIODRIVER=dummy LB_NO_ERROR_BOX=1

@@ -11,6 +11,10 @@
 #                          WINEPREFIX with the settings every check runs under:
 #                          no Mono or Gecko (their installers would ask), no
 #                          debug chatter. The caller ends it (wineserver -k).
+#   end_private_session    the EXIT trap of such a script: kills its program
+#                          ($pid), ends Wine (when WINEPREFIX is set), stops the
+#                          private X server and removes its temporary folder
+#                          ($tmp); never changes the script's status.
 
 private_x() {
   local size=$1 dir=$2
@@ -30,4 +34,13 @@ fresh_wine_prefix() {
   export WINEPREFIX=$1 WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   wineboot -i >/dev/null 2>&1
   wineserver -w
+}
+
+end_private_session() {
+  set +e
+  [ -n "${pid:-}" ] && kill -9 "$pid" 2>/dev/null
+  [ -n "${WINEPREFIX:-}" ] && [ -d "$WINEPREFIX" ] && wineserver -k >/dev/null 2>&1
+  [ -n "${private_x_pid:-}" ] && kill "$private_x_pid" 2>/dev/null
+  [ -n "${tmp:-}" ] && rm -rf "$tmp"
+  return 0
 }

@@ -24,14 +24,7 @@ size=320x180
 tmp=$(mktemp -d)
 pid=""
 private_x_pid=""
-cleanup() {
-  [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
-  wineserver -k 2>/dev/null
-  [ -n "$private_x_pid" ] && kill "$private_x_pid" 2>/dev/null
-  rm -rf "$tmp"
-  return 0
-}
-trap cleanup EXIT
+trap end_private_session EXIT
 
 private_x "$size" "$tmp/x" || exit 1
 # Wine's desktop process stays on the X server it started with: ended here,
