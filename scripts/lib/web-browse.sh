@@ -13,12 +13,28 @@ ip link set lo up
 server=$!
 profile=$(mktemp -d)
 status=0
+# Ends the browser and every process it started (zygotes, GPU, network and
+# storage services, renderers): setsid gave them a process group of their own.
+# The storage service can still be writing into the profile after the main
+# process has gone, so the profile is removed only once the whole group has
+# left (5 s, then SIGKILL).
+stop_browser() {  # PID (the group's leader)
+  kill -TERM -- "-$1" 2>/dev/null || true
+  local i
+  for i in $(seq 50); do
+    pgrep -g "$1" >/dev/null || break
+    sleep 0.1
+  done
+  kill -KILL -- "-$1" 2>/dev/null || true
+  wait "$1" 2>/dev/null || true
+}
+export -f stop_browser
 if [ "$browser" = chromium ]; then
   # WebGL2 on SwiftShader; the browser's own autoplay policy (sound only after
   # a gesture); frames not held to a display refresh, so that the frames
   # counted in a few seconds give the frame time. No sandbox: it cannot start
   # as root.
-  chromium --headless=new --no-sandbox --user-data-dir="$profile" --remote-debugging-port=9222 \
+  setsid chromium --headless=new --no-sandbox --user-data-dir="$profile" --remote-debugging-port=9222 \
     --remote-debugging-address=127.0.0.1 \
     --use-gl=angle --use-angle=swiftshader --enable-unsafe-swiftshader \
     --window-size=320,180 \
@@ -28,8 +44,7 @@ if [ "$browser" = chromium ]; then
     >"$log.browser" 2>&1 &
   pid=$!
   /usr/bin/python3 "$client" "$@" || status=$?
-  kill "$pid" 2>/dev/null || true
-  wait "$pid" 2>/dev/null || true
+  stop_browser "$pid"
 else
   # Firefox on a screen of its own (Xvfb; WebGL2 through Mesa's llvmpipe,
   # which headless Firefox lacks), in kiosk mode filling it. A throwaway
@@ -67,17 +82,18 @@ PREFS
   [ "$extra" = --disable-webgl2 ] && echo 'user_pref("webgl.enable-webgl2", false);' >>"$profile/user.js"
   xvfb-run -a -s "-screen 0 320x180x24" bash -c '
     profile=$1 log=$2 client=$3; shift 3
-    firefox-esr --profile "$profile" --no-remote --remote-debugging-port 9222 --kiosk about:blank \
+    setsid firefox-esr --profile "$profile" --no-remote --remote-debugging-port 9222 --kiosk about:blank \
       >"$log.browser" 2>&1 &
     pid=$!
     status=0
     /usr/bin/python3 "$client" "$@" || status=$?
-    kill "$pid" 2>/dev/null || true
-    wait "$pid" 2>/dev/null || true
+    stop_browser "$pid"
     exit $status
   ' - "$profile" "$log" "$client" "$@" || status=$?
 fi
 kill "$server" 2>/dev/null || true
 wait "$server" 2>/dev/null || true
-rm -rf "$profile"
+# The throwaway profile is the session's own litter, not a result: a failure
+# to remove it is said, and does not change the session's status.
+rm -rf "$profile" || echo "web-browse: could not remove the browser profile $profile" >&2
 exit $status
