@@ -37,7 +37,7 @@ test_packages=(
   clang libclang-rt-14-dev
   libbenchmark-dev libtinyobjloader-dev libassimp-dev
   help2man lintian desktop-file-utils appstream imagemagick librsvg2-bin
-  glslang-tools strace
+  glslang-tools strace procps
 )
 
 # The Windows release: the -posix MinGW-w64 compilers (std::thread), zlib built
