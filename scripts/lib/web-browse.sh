@@ -14,7 +14,9 @@ server=$!
 profile=$(mktemp -d)
 status=0
 # Ends the browser and every process it started (zygotes, GPU, network and
-# storage services, renderers): setsid gave them a process group of their own.
+# storage services, renderers): setsid gave them a process group of their own,
+# whose id is the browser's pid ($!): a background job of a script is no group
+# leader, so setsid runs the browser in place rather than forking.
 # The storage service can still be writing into the profile after the main
 # process has gone, so the profile is removed only once the whole group has
 # left (5 s, then SIGKILL).
