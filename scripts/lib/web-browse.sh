@@ -30,7 +30,6 @@ stop_browser() {  # PID (the group's leader)
   kill -KILL -- "-$1" 2>/dev/null || true
   wait "$1" 2>/dev/null || true
 }
-export -f stop_browser
 if [ "$browser" = chromium ]; then
   # WebGL2 on SwiftShader; the browser's own autoplay policy (sound only after
   # a gesture); frames not held to a display refresh, so that the frames
@@ -82,7 +81,9 @@ user_pref("layout.frame_rate", 0);
 user_pref("media.cubeb.force_mock_context", true);
 PREFS
   [ "$extra" = --disable-webgl2 ] && echo 'user_pref("webgl.enable-webgl2", false);' >>"$profile/user.js"
-  xvfb-run -a -s "-screen 0 320x180x24" bash -c '
+  # xvfb-run is a POSIX sh script, which drops exported bash functions: the
+  # inner shell gets stop_browser's definition with its script.
+  xvfb-run -a -s "-screen 0 320x180x24" bash -c "$(declare -f stop_browser)"'
     profile=$1 log=$2 client=$3; shift 3
     setsid firefox-esr --profile "$profile" --no-remote --remote-debugging-port 9222 --kiosk about:blank \
       >"$log.browser" 2>&1 &

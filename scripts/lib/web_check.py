@@ -92,7 +92,10 @@ class Chromium(Browser):
     def __init__(self, local_only=False):
         targets = self._targets()
         page = next(t for t in targets if t.get("type") == "page")
-        self.ws = websocket.create_connection(page["webSocketDebuggerUrl"], timeout=180)
+        # Chromium refuses a websocket that names an origin unless started with
+        # --remote-allow-origins (its releases differ in which origins pass); a
+        # checker is no web page, so it names none.
+        self.ws = websocket.create_connection(page["webSocketDebuggerUrl"], timeout=180, suppress_origin=True)
         self.next_id = 0
         self.problems = []
         self.requests = []
